@@ -1,0 +1,3 @@
+#include "devicelink/CQVXEventFile.h"
+
+CQVXEventFile::~CQVXEventFile() = default;
