@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+namespace quillon {
+
 class CQVXEvent {
  public:
   CQVXEvent(uint32_t type, std::string text = std::string(), uint32_t p1 = 0, uint32_t p2 = 0,
@@ -32,3 +34,5 @@ class CQVXEvent {
   std::string m_text;
   std::array<uint32_t, 4> m_params;
 };
+
+}  // namespace quillon

@@ -1,3 +1,7 @@
 #include "devicelink/CQVXEventFile.h"
 
+namespace quillon {
+
 CQVXEventFile::~CQVXEventFile() = default;
+
+}  // namespace quillon

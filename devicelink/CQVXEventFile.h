@@ -8,6 +8,8 @@
 
 #include "devicelink/CQVXEvent.h"
 
+namespace quillon {
+
 class CQVXEventFile : public CQVXEvent {
  public:
   template <class T>
@@ -46,3 +48,5 @@ class CQVXEventFile : public CQVXEvent {
   Holder m_object;
   const std::type_info* m_objectType;
 };
+
+}  // namespace quillon

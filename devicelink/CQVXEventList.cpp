@@ -3,6 +3,8 @@
 #include <iterator>
 #include <utility>
 
+namespace quillon {
+
 CQVXEventList::CQVXEventList() = default;
 CQVXEventList::~CQVXEventList() { Clear(); }
 CQVXEventList::CQVXEventList(CQVXEventList&&) noexcept = default;
@@ -39,3 +41,5 @@ CQVXEvent* CQVXEventList::At(int index) const {
 }
 
 void CQVXEventList::Clear() { m_events.clear(); }
+
+}  // namespace quillon

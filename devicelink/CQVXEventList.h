@@ -10,6 +10,8 @@
 
 #include "devicelink/CQVXEvent.h"
 
+namespace quillon {
+
 class CQVXEventList {
  public:
   CQVXEventList();
@@ -37,3 +39,5 @@ class CQVXEventList {
  private:
   std::vector<std::unique_ptr<CQVXEvent>> m_events;
 };
+
+}  // namespace quillon

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace quillon {
+
 CQVXIrData::CQVXIrData(std::string text) : CQVXEvent(kEventType, std::move(text)) {}
 
 CQVXIrData::CQVXIrData(std::string text, std::vector<uint8_t> bytes)
@@ -25,3 +27,5 @@ void CQVXIrData::SetBuffer(const uint8_t* bytes, int32_t count) {
   m_buffer.assign(bytes, bytes + count);
   m_size = count;
 }
+
+}  // namespace quillon

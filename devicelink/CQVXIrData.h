@@ -8,6 +8,8 @@
 
 #include "devicelink/CQVXEvent.h"
 
+namespace quillon {
+
 class CQVXIrData : public CQVXEvent {
  public:
   static constexpr uint32_t kEventType = 9;
@@ -29,3 +31,5 @@ class CQVXIrData : public CQVXEvent {
   int32_t m_size = 0;
   std::vector<uint8_t> m_buffer;
 };
+
+}  // namespace quillon

@@ -6,6 +6,8 @@
 
 #include "devicelink/CQVXIrData.h"
 
+namespace quillon {
+
 class CQVXIrDataHalvar : public CQVXIrData {
  public:
   static constexpr const char* kText = "Halvar IR Data";
@@ -14,3 +16,5 @@ class CQVXIrDataHalvar : public CQVXIrData {
   explicit CQVXIrDataHalvar(std::vector<uint8_t> bytes = {});
   ~CQVXIrDataHalvar() override;
 };
+
+}  // namespace quillon

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace quillon {
+
 CQVXIrDataQVX::CQVXIrDataQVX(std::vector<uint8_t> bytes) : CQVXIrData(kTextNoData) {
   // The description depends on whether bytes arrived; set it before the
   // buffer is moved in, since the two arguments may be evaluated in any order.
@@ -10,3 +12,5 @@ CQVXIrDataQVX::CQVXIrDataQVX(std::vector<uint8_t> bytes) : CQVXIrData(kTextNoDat
 }
 
 CQVXIrDataQVX::~CQVXIrDataQVX() = default;
+
+}  // namespace quillon

@@ -6,6 +6,8 @@
 
 #include "devicelink/CQVXIrData.h"
 
+namespace quillon {
+
 class CQVXIrDataQVX : public CQVXIrData {
  public:
   static constexpr const char* kTextLearned = "Learned IR Data";
@@ -15,3 +17,5 @@ class CQVXIrDataQVX : public CQVXIrData {
   explicit CQVXIrDataQVX(std::vector<uint8_t> bytes = {});
   ~CQVXIrDataQVX() override;
 };
+
+}  // namespace quillon

@@ -12,6 +12,8 @@
 
 namespace {
 
+using namespace quillon;
+
 // Counts destructions so ownership can be checked.
 struct Tracked {
   explicit Tracked(int* counter) : counter(counter) {}
