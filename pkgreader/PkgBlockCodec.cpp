@@ -1,0 +1,313 @@
+#include "pkgreader/PkgBlockCodec.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "pkgreader/PkgHuffmanTree.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr uint8_t kMagic[4] = {'V', 'l', 'm', 'r'};
+
+uint32_t ReadBE32(const uint8_t* p) {
+  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+         (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
+}
+
+void WriteBE32(std::vector<uint8_t>& out, uint32_t v) {
+  out.push_back(static_cast<uint8_t>(v >> 24));
+  out.push_back(static_cast<uint8_t>(v >> 16));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+  out.push_back(static_cast<uint8_t>(v));
+}
+
+// MSB-first reader over one block's coded bytes through a 16-bit register
+// refilled with two bytes (first byte high) whenever it is empty. A last odd
+// byte is completed with a zero byte; running out of bytes is an error.
+class BitReader {
+ public:
+  BitReader(const uint8_t* p, size_t n) : p_(p), end_(p + n) {}
+
+  bool Bit(int& bit) {
+    if (count_ == 0) {
+      if (p_ >= end_) return false;
+      uint32_t hi = *p_++;
+      uint32_t lo = p_ < end_ ? *p_++ : 0;
+      reg_ = (hi << 8) | lo;
+      count_ = 16;
+    }
+    bit = (reg_ >> 15) & 1;
+    reg_ = (reg_ << 1) & 0xFFFF;
+    --count_;
+    return true;
+  }
+
+  bool Bits(int k, uint32_t& v) {
+    v = 0;
+    for (int i = 0; i < k; ++i) {
+      int b;
+      if (!Bit(b)) return false;
+      v = (v << 1) | static_cast<uint32_t>(b);
+    }
+    return true;
+  }
+
+ private:
+  const uint8_t* p_;
+  const uint8_t* end_;
+  uint32_t reg_ = 0;
+  int count_ = 0;
+};
+
+bool DecodeSymbol(const CPkgHuffmanTree& tree, BitReader& in, int& symbol) {
+  int node = tree.Root();
+  while (!tree.IsLeaf(node)) {
+    int bit;
+    if (!in.Bit(bit)) return false;
+    node = tree.Child(node, bit);
+  }
+  symbol = node;
+  return true;
+}
+
+class BitWriter {
+ public:
+  explicit BitWriter(std::vector<uint8_t>& out) : out_(out) {}
+
+  void Bits(uint32_t v, int k) {
+    for (int i = k - 1; i >= 0; --i) {
+      reg_ = (reg_ << 1) | ((v >> i) & 1u);
+      if (++count_ == 16) {
+        out_.push_back(static_cast<uint8_t>(reg_ >> 8));
+        out_.push_back(static_cast<uint8_t>(reg_));
+        reg_ = 0;
+        count_ = 0;
+      }
+    }
+  }
+
+  void Finish() {
+    if (count_ == 0) return;
+    reg_ <<= (16 - count_);
+    out_.push_back(static_cast<uint8_t>(reg_ >> 8));
+    out_.push_back(static_cast<uint8_t>(reg_));
+    reg_ = 0;
+    count_ = 0;
+  }
+
+ private:
+  std::vector<uint8_t>& out_;
+  uint32_t reg_ = 0;
+  int count_ = 0;
+};
+
+int FloorLog2(uint32_t v) {
+  int r = -1;
+  while (v) {
+    v >>= 1;
+    ++r;
+  }
+  return r;
+}
+
+void EmitSymbol(CPkgHuffmanTree& tree, BitWriter& out, int symbol) {
+  uint32_t bits;
+  int length;
+  tree.Code(symbol, bits, length);
+  out.Bits(bits, length);
+  tree.Update(symbol);
+}
+
+void EmitLength(CPkgHuffmanTree& symbols, BitWriter& out, int length) {
+  const uint32_t m = static_cast<uint32_t>(length - 3);
+  if (m < 8) {
+    EmitSymbol(symbols, out, 256 + static_cast<int>(m));
+    return;
+  }
+  const int k = FloorLog2(m) - 2;
+  const uint32_t r = m - (1u << (k + 2));
+  const int s = 264 + (k - 1) * 4 + static_cast<int>(r >> k);
+  EmitSymbol(symbols, out, s);
+  out.Bits(r & ((1u << k) - 1), k);
+}
+
+void EmitDistance(CPkgHuffmanTree& distances, BitWriter& out, int distance) {
+  const uint32_t value = static_cast<uint32_t>(distance - 3);
+  if (value <= 3) {
+    EmitSymbol(distances, out, static_cast<int>(value));
+    return;
+  }
+  const int k = FloorLog2(value) - 1;
+  const uint32_t r = value - (1u << (k + 1));
+  const int d = 4 + (k - 1) * 2 + static_cast<int>(r >> k);
+  EmitSymbol(distances, out, d);
+  out.Bits(r & ((1u << k) - 1), k);
+}
+
+}  // namespace
+
+int CPkgBlockCodec::CandidatesForLevel(int level) {
+  switch (level) {
+    case 2: return 8;
+    case 3: return 32;
+    case 4: return 256;
+    case 5: return 1;
+    default: return 4;
+  }
+}
+
+bool CPkgBlockCodec::PeekTotalSize(const uint8_t* data, size_t size, uint32_t& total) {
+  total = 0;
+  if (data == nullptr || size < 8 || std::memcmp(data, kMagic, 4) != 0) return false;
+  total = ReadBE32(data + 4);
+  return true;
+}
+
+bool CPkgBlockCodec::Decode(const uint8_t* data, size_t size, std::vector<uint8_t>& out) {
+  out.clear();
+  uint32_t total;
+  if (!PeekTotalSize(data, size, total)) return false;
+  size_t pos = 8;
+  CPkgHuffmanTree symbols(kSymbolLeaves, kSymbolStep);
+  CPkgHuffmanTree distances(kDistanceLeaves, kDistanceStep);
+  out.reserve(std::min<size_t>(total, size_t{64} << 20));
+  for (;;) {
+    if (size - pos < 4) return false;
+    const uint32_t coded = ReadBE32(data + pos);
+    pos += 4;
+    if (coded == 0) break;
+    if (size - pos < 4) return false;
+    const uint32_t plain = ReadBE32(data + pos);
+    pos += 4;
+    if (coded > size - pos) return false;
+    if (plain > kMaxBlock || plain > total - out.size()) return false;
+    BitReader in(data + pos, coded);
+    pos += coded;
+    const size_t start = out.size();
+    const size_t end = start + plain;
+    out.resize(end);
+    uint8_t* block = out.data() + start;
+    size_t at = 0;
+    while (at < plain) {
+      int symbol;
+      if (!DecodeSymbol(symbols, in, symbol)) return false;
+      symbols.Update(symbol);
+      if (symbol < 256) {
+        block[at++] = static_cast<uint8_t>(symbol);
+        continue;
+      }
+      uint32_t length;
+      if (symbol < 264) {
+        length = static_cast<uint32_t>(symbol - 256);
+      } else {
+        const int k = ((symbol - 264) >> 2) + 1;
+        uint32_t v;
+        if (!in.Bits(k, v)) return false;
+        length = v + (1u << (k + 2)) + ((static_cast<uint32_t>(symbol) & 3u) << k);
+      }
+      length += 3;
+      int d;
+      if (!DecodeSymbol(distances, in, d)) return false;
+      distances.Update(d);
+      uint32_t value;
+      if (d <= 3) {
+        value = static_cast<uint32_t>(d);
+      } else {
+        const int k = ((d - 4) >> 1) + 1;
+        uint32_t v;
+        if (!in.Bits(k, v)) return false;
+        value = v + (1u << (k + 1)) + ((static_cast<uint32_t>(d) & 1u) << k);
+      }
+      const size_t back = static_cast<size_t>(value) + 3;
+      if (back > at || length > plain - at) return false;  // corrupt: outside the block
+      const uint8_t* from = block + at - back;
+      uint8_t* to = block + at;
+      for (uint32_t i = 0; i < length; ++i) to[i] = from[i];  // may overlap its own output
+      at += length;
+    }
+  }
+  return true;
+}
+
+std::vector<uint8_t> CPkgBlockCodec::Encode(const uint8_t* data, size_t size, int level) {
+  std::vector<uint8_t> out;
+  out.reserve(size + size / 16 + 64);
+  for (uint8_t c : kMagic) out.push_back(c);
+  WriteBE32(out, static_cast<uint32_t>(size));
+  CPkgHuffmanTree symbols(kSymbolLeaves, kSymbolStep);
+  CPkgHuffmanTree distances(kDistanceLeaves, kDistanceStep);
+  const int candidates = CandidatesForLevel(level);
+
+  constexpr int kHashBits = 15;
+  constexpr uint32_t kHashSize = 1u << kHashBits;
+  std::vector<int32_t> head(kHashSize);
+  std::vector<int32_t> prev(kMaxBlock);
+  std::vector<uint8_t> coded;
+  coded.reserve(kMaxBlock + kMaxBlock / 8);
+
+  for (size_t blockStart = 0; blockStart < size; blockStart += kMaxBlock) {
+    const uint32_t n = static_cast<uint32_t>(std::min<size_t>(kMaxBlock, size - blockStart));
+    const uint8_t* b = data + blockStart;
+    std::fill(head.begin(), head.end(), -1);
+    coded.clear();
+    BitWriter bits(coded);
+    auto hash = [&](uint32_t i) {
+      const uint32_t v = (static_cast<uint32_t>(b[i]) << 16) | (static_cast<uint32_t>(b[i + 1]) << 8) | b[i + 2];
+      return (v * 2654435761u) >> (32 - kHashBits);
+    };
+    auto insert = [&](uint32_t i) {
+      if (i + 3 > n) return;
+      const uint32_t h = hash(i);
+      prev[i] = head[h];
+      head[h] = static_cast<int32_t>(i);
+    };
+    uint32_t i = 0;
+    while (i < n) {
+      int bestLength = 0;
+      uint32_t bestDistance = 0;
+      if (i + kMinMatch <= n) {
+        const uint32_t maxLength = std::min<uint32_t>(kMaxMatch, n - i);
+        int32_t candidate = head[hash(i)];
+        // Positions closer than the shortest distance the stream can express
+        // are not candidates.
+        for (int tries = 0; candidate >= 0 && tries < candidates;) {
+          const uint32_t distance = i - static_cast<uint32_t>(candidate);
+          if (distance > static_cast<uint32_t>(kMaxDistance)) break;
+          if (distance >= static_cast<uint32_t>(kMinDistance)) {
+            ++tries;
+            const uint8_t* p = b + candidate;
+            const uint8_t* q = b + i;
+            uint32_t len = 0;
+            while (len < maxLength && p[len] == q[len]) ++len;
+            if (static_cast<int>(len) > bestLength) {
+              bestLength = static_cast<int>(len);
+              bestDistance = distance;
+              if (len == maxLength) break;
+            }
+          }
+          candidate = prev[candidate];
+        }
+      }
+      if (bestLength >= kMinMatch) {
+        EmitLength(symbols, bits, bestLength);
+        EmitDistance(distances, bits, static_cast<int>(bestDistance));
+        for (int k = 0; k < bestLength; ++k) insert(i + static_cast<uint32_t>(k));
+        i += static_cast<uint32_t>(bestLength);
+      } else {
+        EmitSymbol(symbols, bits, b[i]);
+        insert(i);
+        ++i;
+      }
+    }
+    bits.Finish();
+    WriteBE32(out, static_cast<uint32_t>(coded.size()));
+    WriteBE32(out, n);
+    out.insert(out.end(), coded.begin(), coded.end());
+  }
+  WriteBE32(out, 0);
+  return out;
+}
+
+}  // namespace quillon
