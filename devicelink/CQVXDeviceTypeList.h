@@ -16,6 +16,8 @@ class CQVXDeviceTypeList {
   CQVXDeviceTypeList() = default;
   CQVXDeviceTypeList(const CQVXDeviceTypeList&) = delete;
   CQVXDeviceTypeList& operator=(const CQVXDeviceTypeList&) = delete;
+  CQVXDeviceTypeList(CQVXDeviceTypeList&&) noexcept = default;
+  CQVXDeviceTypeList& operator=(CQVXDeviceTypeList&&) noexcept = default;
 
   // Replaces the contents by the table of INI; malformed or unusable types are
   // dropped one by one. Returns the number of types loaded.
