@@ -7,6 +7,8 @@
 
 namespace quillon {
 
+class TQVXIrSubFunction;
+
 struct TIrCaptureResult {
   static constexpr int kMaxTimes = 15;
   static constexpr int kMaxSelectors = 255;
@@ -29,6 +31,12 @@ struct TIrCaptureResult {
   // Sets the result code; any code but 0 empties the three counts.
   void SetResult(int32_t code);
   bool IsSuccess() const { return time_count != 0; }
+
+  // The sub-function a successful result is stored as: granularity 1, the
+  // modulated flag (always set with forceModulated, as verification wants),
+  // the divider, the pair counts, minimum repeats and time count, the time
+  // table and the header selectors followed by the body selectors.
+  TQVXIrSubFunction ToSubFunction(bool forceModulated = false) const;
 };
 
 }  // namespace quillon
