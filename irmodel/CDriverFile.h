@@ -1,0 +1,31 @@
+#pragma once
+// Whole-file reading and replace-by-rename writing of driver files.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+class CDriverFile {
+ public:
+  // A file-system failure (the document's "file exception").
+  struct Error : std::runtime_error {
+    using std::runtime_error::runtime_error;
+  };
+
+  // The largest file read as a driver; the format cannot describe more.
+  static constexpr std::uintmax_t kMaxReadSize = 16u * 1024u * 1024u;
+
+  // Reads the whole regular file at PATH. Throws Error when it cannot be
+  // opened or read, is not a regular file or is larger than kMaxReadSize.
+  static std::vector<std::uint8_t> ReadAll(const std::string& path);
+
+  // Writes BYTES to a new temporary file in PATH's folder, flushes it to the
+  // disk and renames it over PATH. On any failure the temporary file is
+  // removed, PATH is left as it was and Error is thrown. A replaced file
+  // keeps its permission bits.
+  static void WriteReplacing(const std::string& path, const std::uint8_t* bytes, std::size_t size);
+};
+
+}  // namespace quillon
