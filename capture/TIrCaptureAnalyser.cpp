@@ -178,13 +178,12 @@ int32_t TIrCaptureAnalyser::RunQVX(const uint8_t* buffer, int32_t byteCount,
                                             records.end()));
   size_t m = rec.size();
 
-  bool parityFailed = false;
-  size_t lastFailure = 0;
+  // Parity scan. Every failing position is kept: a capture is refused when
+  // any position before the last one fails, not only when the last failure
+  // does (a record slipped in mid-signal makes the final record fail too).
+  std::vector<size_t> parityFailures;
   for (size_t i = 0; i < m; ++i) {
-    if (IsBurst(rec[i]) != (i % 2 == 0)) {
-      parityFailed = true;
-      lastFailure = i;
-    }
+    if (IsBurst(rec[i]) != (i % 2 == 0)) parityFailures.push_back(i);
   }
 
   BurstStats stats = CountBursts(rec, m);
@@ -200,7 +199,9 @@ int32_t TIrCaptureAnalyser::RunQVX(const uint8_t* buffer, int32_t byteCount,
   if (dropped) stats = CountBursts(rec, m);
 
   if (m < 1) return kNoValidSamples;
-  if (parityFailed && lastFailure + 1 < m) return kParityError;
+  for (size_t failure : parityFailures) {
+    if (failure + 1 < m) return kParityError;
+  }
   if (stats.count == 0) return kBadCarrierCount;
 
   const uint64_t period = stats.sum / stats.count;
