@@ -1,0 +1,50 @@
+// quillon-regsvr [-u] LIBRARY
+// Loads a component server library and calls its DllRegisterServer (or
+// DllUnregisterServer with -u). The machine store is the registry stand-in's
+// (QUILLON_MACHINE_REGISTRY overrides its place).
+// Exit status: 0 success, 1 failure, 2 usage.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/CRegistry.h"
+#include "app/ComRegistration.h"
+
+int main(int argc, char** argv) {
+  bool unregister = false;
+  std::string library;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "-u" || arg == "/u") {
+      unregister = true;
+    } else if (arg == "-h" || arg == "--help") {
+      std::printf("usage: quillon-regsvr [-u] LIBRARY\n"
+                  "Registers a component server library in the machine store (%s);\n"
+                  "-u unregisters it. QUILLON_MACHINE_REGISTRY names another store file.\n",
+                  quillon::CRegistry::StorePath(quillon::RegistryRoot::Machine).c_str());
+      return 0;
+    } else if (!arg.empty() && arg[0] == '-') {
+      std::fprintf(stderr, "quillon-regsvr: unknown option %s\n", arg.c_str());
+      return 2;
+    } else if (library.empty()) {
+      library = arg;
+    } else {
+      std::fprintf(stderr, "quillon-regsvr: only one library can be named\n");
+      return 2;
+    }
+  }
+  if (library.empty()) {
+    std::fprintf(stderr, "usage: quillon-regsvr [-u] LIBRARY\n");
+    return 2;
+  }
+  std::string error;
+  const quillon::com::HRESULT hr = quillon::ComRegistration::RegisterServerLibrary(library, unregister, &error);
+  if (quillon::com::FAILED(hr)) {
+    std::fprintf(stderr, "quillon-regsvr: %s of %s failed (0x%08X)%s%s\n",
+                 unregister ? "DllUnregisterServer" : "DllRegisterServer", library.c_str(),
+                 static_cast<unsigned>(hr), error.empty() ? "" : ": ", error.c_str());
+    return 1;
+  }
+  std::printf("%s %s\n", unregister ? "unregistered" : "registered", library.c_str());
+  return 0;
+}
