@@ -438,7 +438,7 @@ int CDriverDoc::Merge(const TQVXIr& source, bool silent) {
         break;
       }
       case ConflictChoice::kRenameExisting: {
-        const std::string oldName = UniqueName(driver_, name, "Old");
+        const std::string oldName = UniqueName(driver_, existing->GetName(), "Old");
         if (oldName.empty() || oldName.size() >= kMaxGeneratedName) {
           ++failures;
           break;
