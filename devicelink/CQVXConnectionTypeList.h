@@ -18,8 +18,6 @@ class CQVXConnectionTypeList {
   using ProfileReader = std::function<std::string(const std::string& name)>;
   using ProfileWriter = std::function<void(const std::string& name, const std::string& value)>;
 
-  // The profile key under which the recent connections live.
-  static constexpr const char* kProfileKey = "Software\\Velmor\\Quillon\\RecentConnections";
   static constexpr int kMaxSaved = 4;
 
   CQVXConnectionTypeList() = default;
