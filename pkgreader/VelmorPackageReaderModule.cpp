@@ -1,0 +1,10 @@
+#include "pkgreader/VelmorPackageReaderModule.h"
+
+namespace quillon::pkgreader {
+
+com::ComModuleCounter& PackageReaderModule() {
+  static com::ComModuleCounter counter;
+  return counter;
+}
+
+}  // namespace quillon::pkgreader
