@@ -6,6 +6,7 @@
 
 #include "devicelink/CQVXDeviceTypeList.h"
 #include "devicelink/CQVXIrFinder.h"
+#include "platform/SerialPorts.h"
 
 namespace quillon {
 namespace {
@@ -37,6 +38,7 @@ CConnectionDialogCore::CConnectionDialogCore(IPrompt& prompt, const CQVXDeviceTy
 
 void CConnectionDialogCore::Open(const CQVXConnectionType* current, int serialPortCount) {
   m_SerialPorts.clear();
+  if (serialPortCount < 0) serialPortCount = SerialPorts::Count();
   for (int i = 1; i <= serialPortCount; ++i) m_SerialPorts.push_back("COM" + std::to_string(i));
   m_SerialPortText = m_SerialPorts.empty() ? std::string() : m_SerialPorts.front();
   for (SerialParam p : kParams) m_ParamIndex[static_cast<int>(p)] = CSerialParamTable::GetDefaultIndex(p);

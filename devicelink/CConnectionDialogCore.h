@@ -33,8 +33,9 @@ class CConnectionDialogCore {
   explicit CConnectionDialogCore(IPrompt& prompt, const CQVXDeviceTypeList* types = nullptr);
 
   // Fills the pages from the currently selected description (none: the TCP
-  // page); SERIAL_PORT_COUNT ports are offered as "COM1".."COMn".
-  void Open(const CQVXConnectionType* current, int serialPortCount);
+  // page); SERIAL_PORT_COUNT ports are offered as "COM1".."COMn" (-1: as
+  // many as the machine has).
+  void Open(const CQVXConnectionType* current, int serialPortCount = -1);
   Page GetPage() const { return m_Page; }
   void SetPage(Page page) { m_Page = page; }
 

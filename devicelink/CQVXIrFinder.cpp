@@ -57,8 +57,6 @@ bool CQVXIrFinder::OpenListenSocket() {
     m_Socket.Close();
     return false;
   }
-  // Lets another listener on this machine share the answer port.
-  m_Socket.EnableReuseAddress();
   if (!m_Socket.Bind(0, m_AnswerPort)) {
     RecordSocketError("Error binding socket", m_Socket.LastError());
     m_Socket.Close();
