@@ -1,9 +1,11 @@
 #include "devicelink/CQVX.h"
 
 #include <chrono>
+#include <exception>
 #include <thread>
 #include <utility>
 
+#include "app/CConfigFiles.h"
 #include "app/CMemINI.h"
 #include "devicelink/CQVXConnectionSerial.h"
 #include "devicelink/CQVXConnectionTCP.h"
@@ -42,7 +44,17 @@ int StateOfRecord(uint32_t kind) {
 
 }  // namespace
 
-CQVX::CQVX() : m_worker(std::make_unique<CQVXSocket>(this, "127.0.0.1", 23)) {}
+CQVX::CQVX() : m_worker(std::make_unique<CQVXSocket>(this, "127.0.0.1", 23)) {
+  // The program's settings file: the located quillon.ini, else the embedded copy.
+  m_settingsSource = [](CMemINI& store) {
+    try {
+      CConfigFiles::LoadSettingsIni(store);
+      return true;
+    } catch (const std::exception&) {
+      return false;
+    }
+  };
+}
 
 CQVX::~CQVX() {
   StopWorker();

@@ -78,7 +78,8 @@ class CQVX {
   void SetSerialDevicePath(const std::string& path);
 
   // --- settings ---
-  // Where the settings are read from before every Connect; without a
+  // Where the settings are read from before every Connect (by default the
+  // program's quillon.ini as located, else its embedded copy); without a
   // source only the defaults apply.
   void SetSettingsSource(SettingsSource source);
   // Reads the settings from a file at every Connect.

@@ -89,8 +89,9 @@ class Session {
   }
 
   void Greet() {
-    const bool greet = m_serial ? (m_options.serialGreeting || !m_options.password.empty()) : m_options.sendGreeting;
-    if (!greet) return;
+    // A serial device cannot tell when a program opens its port: it never
+    // greets there, and its serial console needs no log-in.
+    if (m_serial || !m_options.sendGreeting) return;
     std::string text = m_options.greeting + "\r\n";
     if (!m_options.password.empty()) {
       text += "Password: ";

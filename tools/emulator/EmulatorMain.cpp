@@ -38,8 +38,8 @@ const char kUsage[] =
     "  --firmware TEXT       firmware version reply (default 1.05)\n"
     "  --name TEXT           device name\n"
     "  --password TEXT       administrator password (the greeting asks for it)\n"
-    "  --greeting TEXT       greeting text; --no-greeting sends none on TCP;\n"
-    "  --serial-greeting     greet on the pseudo-terminal too\n"
+    "  --greeting TEXT       greeting text on TCP connections; --no-greeting sends none\n"
+    "                        (the serial side never greets and needs no log-in)\n"
     "  --no-admin            log-in without administrator rights\n"
     "  --learner KIND        qvx, halvar or none (default qvx)\n"
     "  --captures DIR        capture files served in name order (default: built-in signals)\n"
@@ -164,8 +164,6 @@ int main(int argc, char** argv) {
       options.sendGreeting = true;
     } else if (arg == "--no-greeting") {
       options.sendGreeting = false;
-    } else if (arg == "--serial-greeting") {
-      options.serialGreeting = true;
     } else if (arg == "--no-admin") {
       options.admin = false;
     } else if (arg == "--learner") {

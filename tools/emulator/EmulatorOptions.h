@@ -15,8 +15,7 @@ struct EmulatorOptions {
   // Log-in: a password makes the greeting ask for it.
   std::string password;
   std::string greeting = "QVX Telnet Server";
-  bool sendGreeting = true;       // on TCP connections
-  bool serialGreeting = false;    // on the pseudo-terminal (always when a password is set)
+  bool sendGreeting = true;  // on TCP connections; the serial side never greets
   bool admin = true;
   // Learner kind: "qvx", "halvar" or "none".
   std::string learner = "qvx";
