@@ -39,7 +39,7 @@ class CQVXIrFinder {
   // The port asks are sent to and the port answers are received on (0 = any
   // free port; see GetListenPort). Takes effect at the next Start / SendAsk.
   void SetPorts(uint16_t askPort, uint16_t answerPort);
-  uint16_t GetAskPort() const { return m_AskPort; }
+  uint16_t GetAskPort() const { return m_AskPort.load(); }
   // The port the listener is bound to while it runs (0 when not listening).
   uint16_t GetListenPort() const { return m_ListenPort.load(); }
 
@@ -77,8 +77,8 @@ class CQVXIrFinder {
   void HandleAnswer(const uint8_t* data, size_t size, uint32_t sender);
 
   const CQVXDeviceTypeList* m_Types;
-  uint16_t m_AskPort = kDefaultAskPort;
-  uint16_t m_AnswerPort = kDefaultAnswerPort;
+  std::atomic<uint16_t> m_AskPort{kDefaultAskPort};
+  std::atomic<uint16_t> m_AnswerPort{kDefaultAnswerPort};
   std::atomic<uint16_t> m_ListenPort{0};
 
   UdpSocket m_Socket;

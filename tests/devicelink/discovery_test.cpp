@@ -3,10 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "app/CMemINI.h"
 #include "devicelink/CQVXDeviceTypeList.h"
@@ -212,6 +218,85 @@ TEST_F(Discovery, AnswererHonoursTheFilter) {
   EXPECT_EQ(finder->CopyRecords(records), 0);
   ASSERT_EQ(finder->SendAsk("127.0.0.1", "71-2204"), 1);
   EXPECT_EQ(WaitFor(1).size(), 1u);
+}
+
+// The emulator program answering on loopback, started for one test.
+class EmulatorProcess {
+ public:
+  // Starts qvx-emulator with ARGS and waits for its "DISCOVERY <port>" line.
+  bool Start(const std::vector<std::string>& args) {
+    const std::string path = std::string(QUILLON_BINARY_DIR) + "/tools/emulator/qvx-emulator";
+    if (!std::filesystem::exists(path)) return false;
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) return false;
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(path.c_str()));
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    m_pid = ::fork();
+    if (m_pid == 0) {
+      ::dup2(pipeFds[1], 1);
+      ::close(pipeFds[0]);
+      ::close(pipeFds[1]);
+      ::execv(path.c_str(), argv.data());
+      ::_exit(127);
+    }
+    ::close(pipeFds[1]);
+    if (m_pid < 0) {
+      ::close(pipeFds[0]);
+      return false;
+    }
+    m_out = ::fdopen(pipeFds[0], "r");
+    char line[256];
+    while (m_out && std::fgets(line, sizeof line, m_out)) {
+      unsigned port = 0;
+      if (std::sscanf(line, "DISCOVERY %u", &port) == 1) m_askPort = static_cast<uint16_t>(port);
+      if (std::string(line).rfind("READY", 0) == 0) break;
+    }
+    return m_askPort != 0;
+  }
+  ~EmulatorProcess() {
+    if (m_pid > 0) {
+      ::kill(m_pid, SIGTERM);
+      ::waitpid(m_pid, nullptr, 0);
+    }
+    if (m_out) std::fclose(m_out);
+  }
+  uint16_t AskPort() const { return m_askPort; }
+
+ private:
+  pid_t m_pid = -1;
+  FILE* m_out = nullptr;
+  uint16_t m_askPort = 0;
+};
+
+TEST(DiscoveryEmulator, FoundOnLoopbackWithinASecond) {
+  CMemINI ini;
+  ini.LoadBuffer(
+      "[supported_learners]\nlearner_count=1\nlearner0=Bench\n"
+      "[Bench]\npartnumber=71-4444-01\nlearntype=QVX\nfirstPort=1\nlastPort=2\n");
+  CQVXDeviceTypeList types;
+  types.Load(ini);
+  CQVXIrFinder finder(&types);
+  finder.SetPorts(0, 0);
+  ASSERT_EQ(finder.Start(), 1);
+  EmulatorProcess emulator;
+  if (!emulator.Start({"--no-tcp", "--discovery", "--ask-port", "0", "--answer-port",
+                       std::to_string(finder.GetListenPort()), "--part", "71-4444-01", "--name", "Bench",
+                       "--lifetime", "20"}))
+    GTEST_SKIP() << "qvx-emulator is not built or did not start";
+  finder.SetPorts(emulator.AskPort(), 0);
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(finder.SendAsk("127.0.0.1"), 1);
+  ASSERT_EQ(finder.SendAsk("127.0.0.1"), 1);
+  std::vector<CQVXDatagram> records;
+  while (finder.CopyRecords(records) == 0 && std::chrono::steady_clock::now() - start < std::chrono::seconds(1))
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].m_Name, "Bench");
+  EXPECT_EQ(records[0].m_PartNumber, "71-4444-01");
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(finder.CopyRecords(records), 1);
 }
 
 TEST(DiscoveryErrors, BindFailureAndBadTargetAreReported) {
