@@ -91,12 +91,7 @@ int CQVX::Connect(const CQVXConnectionType* description) {
   if (description->IsTCP()) {
     const auto* tcp = static_cast<const CQVXConnectionTCP*>(description);
     m_serialLink = 0;
-    {
-      std::lock_guard<std::mutex> lock(m_lockA);
-      m_address = tcp->GetAddress();
-      m_port = tcp->GetPort();
-      m_password = tcp->GetPassword();
-    }
+    SetTarget(tcp->GetAddress(), tcp->GetPort(), tcp->GetPassword());
     m_worker->SetTCP(tcp->GetAddress(), tcp->GetPort());
   } else if (description->IsSerial()) {
     const auto* serial = static_cast<const CQVXConnectionSerial*>(description);
@@ -373,6 +368,13 @@ void CQVX::GetTarget(std::string* address, int* port, std::string* password) con
   if (address) *address = m_address;
   if (port) *port = m_port;
   if (password) *password = m_password;
+}
+
+void CQVX::SetTarget(const std::string& address, int port, const std::string& password) {
+  std::lock_guard<std::mutex> lock(m_lockA);
+  m_address = address;
+  m_port = port;
+  m_password = password;
 }
 
 void CQVX::ClearDeviceInfo() {

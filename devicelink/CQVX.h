@@ -141,6 +141,7 @@ class CQVX {
   // Posts a prepared record (the wider map: 0, 1, 3, 4, 11, 14 set states).
   void PostRecord(std::unique_ptr<CQVXEvent> record);
   void GetTarget(std::string* address, int* port, std::string* password) const;
+  void SetTarget(const std::string& address, int port, const std::string& password);
   void ClearDeviceInfo();
   enum InfoField { kInfo1, kInfo2, kInfo3, kFirmware, kMemory, kPartNumber, kFileList, kIrStatus };
   void SetInfo(InfoField field, const std::string& value);

@@ -326,7 +326,8 @@ class Session {
       PutBigEndian32(reply, 0);
     } else {
       PutBigEndian32(reply, static_cast<uint32_t>(data->size()));
-      reply.append(reinterpret_cast<const char*>(data->data()), data->size());
+      const std::size_t sent = m_options.shortDownload ? data->size() / 2 : data->size();
+      reply.append(reinterpret_cast<const char*>(data->data()), sent);
     }
     SlowDown();
     Send(reply);

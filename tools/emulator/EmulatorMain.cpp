@@ -54,6 +54,7 @@ const char kUsage[] =
     "  --short-capture       captures send half of the samples they announce\n"
     "  --drop-in-capture     close the connection halfway through a capture\n"
     "  --zero-download       every download has length 0\n"
+    "  --short-download      a download sends half of the bytes it announces\n"
     "  --log FILE            command log (default: standard error)\n"
     "  --discovery           answer discovery asks (--ask-port N, --answer-port N)\n"
     "  --lifetime S          exit after S seconds (0: run until signalled)\n";
@@ -196,6 +197,8 @@ int main(int argc, char** argv) {
       options.dropInCapture = true;
     } else if (arg == "--zero-download") {
       options.zeroDownload = true;
+    } else if (arg == "--short-download") {
+      options.shortDownload = true;
     } else if (arg == "--log") {
       text(&options.logFile);
     } else if (arg == "--discovery") {

@@ -33,6 +33,7 @@ struct EmulatorOptions {
   bool shortCapture = false;       // a capture sends half the samples it announces
   bool dropInCapture = false;      // the connection closes halfway through a capture
   bool zeroDownload = false;       // every download announces length 0
+  bool shortDownload = false;      // a download sends half of the bytes it announces
   std::string logFile;             // received commands; empty: standard error
 };
 
