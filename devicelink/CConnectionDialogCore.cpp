@@ -169,7 +169,7 @@ CConnectionDialogCore::Result CConnectionDialogCore::Accept(bool connect, bool l
   const CQVXConnectionType* filled = nullptr;
   if (m_Page == Page::Serial) {
     if (m_SerialPortText.size() <= 3) {
-      m_Prompt.MessageBox("Please select a COM port", "Quillon", PromptButtons::Ok, PromptIcon::Warning);
+      m_Prompt.MessageBox(kSelectPortMessage, "Quillon", PromptButtons::Ok, PromptIcon::Warning);
       return Result::StayOpen;
     }
     m_Serial.SetPort(ToInt(m_SerialPortText.c_str() + 3));

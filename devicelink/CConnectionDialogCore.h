@@ -25,6 +25,18 @@ class CConnectionDialogCore {
   // OK result, or connecting at once.
   enum class Result { StayOpen = 0, Ok = 1, Connect = 2 };
 
+  // Texts and sizes the windows show.
+  static constexpr const char* kTitle = "Connection Parameters";
+  static constexpr const char* kTcpPage = "TCP";
+  static constexpr const char* kSerialPage = "Serial";
+  static constexpr const char* kLearnersOnlyLabel = "Show IR Learning devices only";
+  static constexpr const char* kScanButton = "Scan / Refresh";
+  static constexpr const char* kSelectPortMessage = "Please select a COM port";
+  struct Column {
+    const char* title;
+    int width;  // pixels
+  };
+  static constexpr Column kColumns[4] = {{"Address", 80}, {"Name", 128}, {"Part Num.", 64}, {"Firmware", 54}};
   static constexpr int kPasswordLimit = 12;
   static constexpr int kTimerInterval = 250;  // ms between polls of the discovery list
 
