@@ -1,0 +1,64 @@
+// "lzss": compress or expand a whole file with the archives' LZSS codec
+// (raw stream: no header, length or checksum).
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "filetools/LzssOperations.h"
+#include "tools/cli/CliCommand.h"
+
+namespace quillon::cli {
+namespace {
+
+std::string Encode(const std::string& in) {
+  if (in.empty()) return {};
+  if (in.size() > 0x7FFFFFF0u) throw CliError("input is too large for the codec (2 GiB at most)");
+  const auto* data = reinterpret_cast<const uint8_t*>(in.data());
+  const int32_t size = filetools::BufferCompressedSize(data, static_cast<int32_t>(in.size()));
+  if (size <= 0) throw CliError("cannot compress the input");
+  std::string out(static_cast<size_t>(size), '\0');
+  int32_t length = size;
+  if (!filetools::EncodeMemToMem(data, static_cast<int32_t>(in.size()), reinterpret_cast<uint8_t*>(out.data()),
+                                 &length) ||
+      length != size)
+    throw CliError("cannot compress the input");
+  return out;
+}
+
+std::string Decode(const std::string& in) {
+  if (in.empty()) return {};
+  if (in.size() > 0x7FFFFFF0u) throw CliError("input is too large for the codec (2 GiB at most)");
+  const auto* data = reinterpret_cast<const uint8_t*>(in.data());
+  const int64_t size = filetools::BufferDecodedSize(data, static_cast<int32_t>(in.size()));
+  if (size < 0) throw CliError("cannot expand the input: the result would exceed 2 GiB");
+  if (size == 0) return {};
+  std::string out(static_cast<size_t>(size), '\0');
+  int32_t length = static_cast<int32_t>(size);
+  if (!filetools::DecodeMemToMem(data, static_cast<int32_t>(in.size()), reinterpret_cast<uint8_t*>(out.data()),
+                                 &length) ||
+      length != size)
+    throw CliError("cannot expand the input");
+  return out;
+}
+
+void RegisterLzss(CLI::App& app) {
+  CLI::App& group = Group(app, "lzss", "Compress or expand files with the archives' LZSS codec");
+  for (const bool encode : {true, false}) {
+    auto* cmd = group.add_subcommand(encode ? "encode" : "decode",
+                                     encode ? "Compress IN into the raw LZSS stream OUT"
+                                            : "Expand the raw LZSS stream IN into OUT");
+    auto in = std::make_shared<std::string>();
+    auto out = std::make_shared<std::string>();
+    cmd->add_option("IN", *in, "Input file")->required();
+    cmd->add_option("OUT", *out, "Output file")->required();
+    cmd->callback([=] {
+      const std::string bytes = ReadFileBytes(*in);
+      WriteFileBytes(*out, encode ? Encode(bytes) : Decode(bytes));
+    });
+  }
+}
+
+}  // namespace
+}  // namespace quillon::cli
+
+QUILLON_CLI_GROUP(lzss, quillon::cli::RegisterLzss);
