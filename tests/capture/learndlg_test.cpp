@@ -1,0 +1,261 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "capture/CLearnDlg.h"
+#include "capture/ILearnLink.h"
+#include "capture/IrSynth.h"
+#include "devicelink/CQVXEventList.h"
+#include "devicelink/CQVXIrDataQVX.h"
+#include "irmodel/TQVXIrFunction.h"
+#include "irmodel/TQVXIrSubFunction.h"
+
+namespace quillon {
+namespace {
+
+// A device link whose capture state and events the test sets.
+class ScriptedLink : public ILearnLink {
+ public:
+  int state = 6;
+  std::string captureState = "IRS 0";
+  std::string typeName = "QVX-TEST";
+  std::vector<uint32_t> requests;
+  bool signal = false;
+  bool closed = false;
+  CQVXEventList pending;
+
+  int GetConnectionState() override { return state; }
+  std::string GetCaptureStateText() override { return captureState; }
+  std::string GetDeviceTypeName() override { return typeName; }
+  void TakeEvents(CQVXEventList& list) override { list.TakeAll(pending); }
+  void SetRequestBits(uint32_t bits) override { requests.push_back(bits); }
+  void SetCaptureSignal(bool on) override { signal = on; }
+  void DiscardCommandsAndClose() override { closed = true; }
+};
+
+class CountingPrompt : public IPrompt {
+ public:
+  std::vector<std::string> messages;
+  PromptAnswer MessageBox(const std::string& text, const std::string&, PromptButtons,
+                          PromptIcon) override {
+    messages.push_back(text);
+    return PromptAnswer::Ok;
+  }
+  int Choose(const std::string&, const std::string&, const std::vector<std::string>&) override {
+    return -1;
+  }
+};
+
+std::unique_ptr<TQVXIrFunction> Function(const std::string& name, bool withSub) {
+  auto function = std::make_unique<TQVXIrFunction>();
+  function->SetName(name);
+  if (withSub) function->AddSubFunction(std::make_unique<TQVXIrSubFunction>());
+  return function;
+}
+
+TQVXIr Driver(const std::vector<std::pair<std::string, bool>>& functions) {
+  TQVXIr driver;
+  for (const auto& [name, withSub] : functions) driver.Append(Function(name, withSub));
+  return driver;
+}
+
+std::unique_ptr<CQVXIrDataQVX> NecCapture() {
+  IrSynth::Options options;
+  return std::make_unique<CQVXIrDataQVX>(IrSynth::ToQVX(IrSynth::Make("nec", options), options));
+}
+
+std::unique_ptr<CQVXIrDataQVX> GarbageCapture() {
+  return std::make_unique<CQVXIrDataQVX>(std::vector<uint8_t>{0, 0, 0, 3, 1, 2, 3});
+}
+
+class LearnDlgTest : public ::testing::Test {
+ protected:
+  ScriptedLink link;
+  CountingPrompt prompt;
+  int64_t now = 1'800'000'000'000;
+  std::vector<std::string> statuses;
+
+  std::unique_ptr<CLearnDlg> Open(TQVXIr driver) {
+    auto dlg = std::make_unique<CLearnDlg>(std::move(driver), &link, prompt, "");
+    dlg->SetClock([this] { return now; });
+    dlg->SetStatusListener([this](const std::string& s) { statuses.push_back(s); });
+    dlg->Open(true);
+    dlg->Tick();  // the first tick counts as idle
+    return dlg;
+  }
+
+  // The device walks through waiting, capturing and complete; then the
+  // worker posts the capture.
+  void Capture(CLearnDlg& dlg, std::unique_ptr<CQVXIrDataQVX> data) {
+    for (const char* s : {"IRS 4", "IRS 5", "IRS 2"}) {
+      link.captureState = s;
+      now += 100;
+      dlg.Tick();
+    }
+    link.captureState = "IRS 0";
+    link.pending.Add(std::move(data));
+    now += 100;
+    dlg.Tick();
+  }
+};
+
+TEST_F(LearnDlgTest, OpeningTextsForEachMissingPrecondition) {
+  CLearnDlg noTimer(Driver({{"A", false}}), &link, prompt, "");
+  noTimer.Open(false);
+  EXPECT_EQ(noTimer.GetStatusText(), "Could not lanch window timer.");
+  EXPECT_EQ(noTimer.GetState(), CLearnDlg::State::NotReady);
+
+  CLearnDlg noLink(Driver({{"A", false}}), nullptr, prompt, "");
+  noLink.Open(true);
+  EXPECT_EQ(noLink.GetStatusText(), "Internal error: No provided Quillon connection interface.");
+
+  link.state = 4;
+  CLearnDlg offline(Driver({{"A", false}}), &link, prompt, "");
+  offline.Open(true);
+  EXPECT_EQ(offline.GetStatusText(), "Not connected to an Velmor IR Learning device.");
+  EXPECT_FALSE(offline.GetLearnButton().visible);
+
+  link.state = 6;
+  CLearnDlg empty(TQVXIr{}, &link, prompt, "");
+  empty.Open(true);
+  EXPECT_EQ(empty.GetStatusText(), "No functions to learn.");
+
+  CLearnDlg ready(Driver({{"A", false}, {"", true}}), &link, prompt, "");
+  ready.Open(true);
+  EXPECT_EQ(ready.GetStatusText(), "Ready to learn function ");
+  EXPECT_EQ(ready.GetState(), CLearnDlg::State::Ready);
+  EXPECT_EQ(ready.GetRows()[1].name, "???");
+  EXPECT_EQ(ready.GetRows()[1].status, "Unchanged");
+  EXPECT_FALSE(ready.GetVerifyButton().enabled);  // row 0 has no sub-function
+}
+
+TEST_F(LearnDlgTest, AutoSelectPassesOverUnchangedAndLearnedRows) {
+  auto dlg = Open(Driver({{"POWER", false}, {"PLAY", true}, {"STOP", false}}));
+  dlg->Learn();
+  EXPECT_EQ(dlg->GetState(), CLearnDlg::State::Capturing);
+  EXPECT_EQ(link.requests.back(), 8u);
+  Capture(*dlg, NecCapture());
+  EXPECT_NE(std::find(statuses.begin(), statuses.end(), "Capture Sucessful"), statuses.end());
+  // Accepted at once, PLAY passed over, learning of STOP started.
+  EXPECT_EQ(dlg->GetRows()[0].status, "Learned");
+  EXPECT_EQ(dlg->GetRows()[1].status, "Unchanged");
+  EXPECT_EQ(dlg->GetSelectedRow(), 2);
+  EXPECT_EQ(dlg->GetState(), CLearnDlg::State::Capturing);
+  EXPECT_EQ(dlg->GetDriver().GetFunction(0)->GetSubFunctionCount(), 1);
+  EXPECT_EQ(link.requests, (std::vector<uint32_t>{8, 32, 8}));
+
+  // The last row learns successfully and the dialog stays ready on it.
+  Capture(*dlg, NecCapture());
+  EXPECT_EQ(dlg->GetSelectedRow(), 2);
+  EXPECT_EQ(dlg->GetState(), CLearnDlg::State::Ready);
+  EXPECT_EQ(dlg->GetRows()[2].status, "Learned");
+}
+
+TEST_F(LearnDlgTest, AcceptAfterFailedCaptureMarksErrorAndMovesOn) {
+  auto dlg = Open(Driver({{"POWER", true}, {"PLAY", true}}));
+  dlg->Learn();
+  Capture(*dlg, GarbageCapture());
+  EXPECT_EQ(dlg->GetState(), CLearnDlg::State::Result);
+  EXPECT_EQ(dlg->GetStatusText().rfind("Capture Unsuccessful", 0), 0u);
+  EXPECT_TRUE(dlg->GetAcceptButton().enabled);
+  dlg->Accept();
+  EXPECT_EQ(dlg->GetRows()[0].status, "Error");
+  EXPECT_EQ(dlg->GetDriver().GetFunction(0)->GetSubFunctionCount(), 1);  // nothing stored
+  EXPECT_EQ(dlg->GetSelectedRow(), 1);
+  EXPECT_EQ(dlg->GetState(), CLearnDlg::State::Ready);  // PLAY is "Unchanged"
+}
+
+TEST_F(LearnDlgTest, VerifyReportsMatchAndMismatch) {
+  auto dlg = Open(Driver({{"POWER", false}, {"PLAY", false}}));
+  dlg->SetAutoSelect(false);
+  dlg->Learn();
+  Capture(*dlg, NecCapture());
+  ASSERT_EQ(dlg->GetRows()[0].status, "Learned");
+  dlg->Verify();
+  EXPECT_EQ(dlg->GetReLearnLabel(), "Re-Verify");
+  Capture(*dlg, NecCapture());
+  EXPECT_EQ(dlg->GetStatusText(), "Verify Successful");
+  EXPECT_EQ(dlg->GetState(), CLearnDlg::State::Result);
+  dlg->Accept();
+  EXPECT_EQ(dlg->GetState(), CLearnDlg::State::Ready);
+  EXPECT_EQ(dlg->GetRows()[0].status, "Learned");
+}
+
+TEST_F(LearnDlgTest, AbortWhileWaitingKeepsCapturingUntilTheDeviceReportsIt) {
+  auto dlg = Open(Driver({{"POWER", false}, {"PLAY", false}}));
+  dlg->Learn();
+  link.captureState = "IRS 4";
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetStatusText(), "Waiting for first pulse");
+  dlg->Abort();
+  EXPECT_EQ(link.requests.back(), 16u);
+  EXPECT_EQ(dlg->GetState(), CLearnDlg::State::Capturing);
+  link.captureState = "IRS 3";
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetStatusText(), "Capture Aborted");
+  EXPECT_EQ(dlg->GetAnimation(), 3);
+}
+
+TEST_F(LearnDlgTest, LongCaptureSwitchesTheAnimationAfterTheKindsLimit) {
+  auto dlg = Open(Driver({{"POWER", false}}));
+  dlg->Learn();
+  link.captureState = "IRS 5";
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetAnimation(), 4);
+  now += 1500;
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetAnimation(), 4);
+  now += 600;
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetAnimation(), 5);
+
+  link.typeName = "ZRN-LEARNER";
+  link.captureState = "IRS 4";
+  dlg->Tick();
+  dlg->Tick();  // a repeated state other than 5 clears the long-capture flag
+  link.captureState = "IRS 5";
+  dlg->Tick();
+  now += 1000;
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetAnimation(), 13);
+}
+
+TEST_F(LearnDlgTest, DeviceEventsEndInTheNotReadyState) {
+  auto dlg = Open(Driver({{"POWER", false}}));
+  link.pending.AddNew(13);
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetState(), CLearnDlg::State::NotReady);
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"Connection Timeout."}));
+
+  auto other = Open(Driver({{"POWER", false}}));
+  link.pending.AddNew(3);
+  other->Tick();
+  EXPECT_EQ(other->GetStatusText(), "Disconnected");
+  EXPECT_TRUE(link.closed);
+
+  link.state = 2;
+  auto third = Open(Driver({{"POWER", false}}));
+  EXPECT_EQ(third->GetState(), CLearnDlg::State::NotReady);
+  link.state = 6;
+  auto fourth = Open(Driver({{"POWER", false}}));
+  link.state = 2;
+  fourth->Tick();
+  EXPECT_FALSE(fourth->IsTimerRunning());
+  EXPECT_EQ(fourth->GetStatusText(), "Not connected to an Velmor IR Learning device.");
+}
+
+TEST_F(LearnDlgTest, SameNamedFunctionsWriteIntoTheFirstRow) {
+  auto dlg = Open(Driver({{"POWER", false}, {"POWER", false}}));
+  dlg->SetAutoSelect(false);
+  dlg->ClickRow(1);
+  dlg->Learn();
+  Capture(*dlg, GarbageCapture());
+  dlg->Accept();
+  EXPECT_EQ(dlg->GetRows()[0].status, "Error");
+  EXPECT_EQ(dlg->GetRows()[1].status, "Empty");
+}
+
+}  // namespace
+}  // namespace quillon
