@@ -15,6 +15,7 @@
 #include "devicelink/CQVXConnectionTypeList.h"
 #include "devicelink/CQVXDeviceTypeList.h"
 #include "devicelink/CSerialParamTable.h"
+#include "platform/SerialPorts.h"
 #include "tests/app/RegistryEnv.h"
 
 namespace quillon {
@@ -411,6 +412,23 @@ TEST_F(ConnectionDialog, TcpPageUsesTheDiscoveryList) {
 
   dialog.SetPortText("40x01");
   EXPECT_EQ(dialog.GetPortText(), "4001");
+}
+
+TEST(SerialPortList, OnlyExistingSerialDeviceNodes) {
+  testing::TempDir dir;
+  dir.Write("ttyS0", "");  // a plain file is not a serial port
+  EXPECT_TRUE(SerialPorts::List(dir.Path()).empty());
+  EXPECT_TRUE(SerialPorts::List("/nonexistent-folder").empty());
+  for (const auto& path : SerialPorts::List()) {
+    EXPECT_TRUE(path.rfind("/dev/ttyS", 0) == 0 || path.rfind("/dev/ttyUSB", 0) == 0 ||
+                path.rfind("/dev/ttyACM", 0) == 0)
+        << path;
+  }
+  RecordingPrompt prompt;
+  CQVXDeviceTypeList types;
+  CConnectionDialogCore dialog(prompt, &types);
+  dialog.Open(nullptr);
+  EXPECT_EQ(dialog.GetSerialPortEntries().size(), SerialPorts::List().size());
 }
 
 }  // namespace
