@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "devicelink/CQVXDeviceType.h"
 #include "devicelink/CQVXDownloadable.h"
 #include "devicelink/CQVXEventList.h"
 #include "devicelink/CQVXFileList.h"
@@ -27,7 +28,6 @@ namespace quillon {
 
 class CMemINI;
 class CQVXConnectionType;
-class CQVXDeviceType;
 class CQVXDeviceTypeList;
 class CQVXSocket;
 
