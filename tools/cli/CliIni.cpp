@@ -31,7 +31,7 @@ void ShowIni(const std::string& path, bool json) {
       }
       sections.push_back({{"name", Cp1252ToUtf8(section->GetName())}, {"values", values}});
     }
-    std::cout << nlohmann::ordered_json{{"sections", sections}}.dump(2) << "\n";
+    std::cout << nlohmann::ordered_json{{"sections", sections}}.dump() << "\n";
     return;
   }
   for (int i = 0; i < ini.GetCount(); ++i) {
