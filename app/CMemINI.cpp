@@ -37,6 +37,23 @@ CMemINI::CMemINI(const CMemINI& other) : m_name(other.m_name) {
   for (const auto& section : other.m_sections) m_sections.push_back(std::make_unique<CMemINISection>(*section));
 }
 
+CMemINI::CMemINI(CMemINI&& other) noexcept
+    : m_name(std::move(other.m_name)), m_sections(std::move(other.m_sections)), m_last(other.m_last) {
+  other.m_sections.clear();
+  other.m_last = nullptr;
+}
+
+CMemINI& CMemINI::operator=(CMemINI&& other) noexcept {
+  if (this != &other) {
+    m_name = std::move(other.m_name);
+    m_sections = std::move(other.m_sections);
+    m_last = other.m_last;
+    other.m_sections.clear();
+    other.m_last = nullptr;
+  }
+  return *this;
+}
+
 CMemINI& CMemINI::operator=(const CMemINI& other) {
   if (this != &other) {
     CMemINI copy(other);

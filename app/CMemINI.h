@@ -22,8 +22,8 @@ class CMemINI {
   virtual ~CMemINI() = default;
   CMemINI(const CMemINI& other);
   CMemINI& operator=(const CMemINI& other);
-  CMemINI(CMemINI&&) noexcept = default;
-  CMemINI& operator=(CMemINI&&) noexcept = default;
+  CMemINI(CMemINI&& other) noexcept;
+  CMemINI& operator=(CMemINI&& other) noexcept;
 
   // The path of the file last loaded or saved; empty for a store filled from memory.
   const std::string& GetName() const { return m_name; }

@@ -1,6 +1,7 @@
 #include "app/CMemINIValue.h"
 
 #include <charconv>
+#include <cmath>
 #include <climits>
 #include <cstddef>
 
@@ -45,24 +46,21 @@ double AtofText(const std::string& text) {
   while (i < text.size() && IsCSpace(text[i])) ++i;
   if (i < text.size() && text[i] == '+') {
     ++i;
-    if (i < text.size() && text[i] == '-') return 0.0;
+    if (i < text.size() && text[i] == '-') return 0.0;  // "+-" is no number
   }
-  double result = 0.0;
   const char* first = text.data() + i;
   const char* last = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(first, last, result, std::chars_format::general);
-  if (ec == std::errc::result_out_of_range) {
-    // from_chars leaves the value alone; atof gives +-HUGE_VAL or 0.
-    bool negative = first < last && *first == '-';
-    // A mantissa that is too small to represent underflows to zero.
-    std::size_t e = text.find_first_of("eE", i);
-    bool tiny = e != std::string::npos && e + 1 < text.size() && text[e + 1] == '-';
+  double result = 0.0;
+  const std::from_chars_result parsed = std::from_chars(first, last, result, std::chars_format::general);
+  if (parsed.ec == std::errc::result_out_of_range) {
+    // from_chars leaves the value alone; atof gives +-HUGE_VAL, or 0 on underflow.
+    const bool negative = *first == '-';
+    const std::size_t e = text.find_first_of("eE", i);
+    const bool tiny = e != std::string::npos && e + 1 < text.size() && text[e + 1] == '-';
     if (tiny) return negative ? -0.0 : 0.0;
-    return negative ? -__builtin_huge_val() : __builtin_huge_val();
+    return negative ? -HUGE_VAL : HUGE_VAL;
   }
-  if (ec != std::errc()) return 0.0;
-  (void)ptr;
-  return result;
+  return parsed.ec == std::errc() ? result : 0.0;
 }
 
 int CMemINIValue::GetInt() const { return m_value.empty() ? 0 : AtoiText(m_value); }

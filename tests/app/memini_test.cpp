@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "app/CMemINI.h"
@@ -102,6 +103,20 @@ TEST(MemIniParsing, DoublesFollowAtofWithSinglePrecisionDefault) {
   EXPECT_DOUBLE_EQ(ini.GetDouble("S", "bad", 1.0f), 0.0);
   EXPECT_DOUBLE_EQ(ini.GetDouble("S", "exp", 0.0f), 1000.0);
   EXPECT_DOUBLE_EQ(ini.GetDouble("S", "none", 0.1f), static_cast<double>(0.1f));
+  EXPECT_TRUE(std::isinf(AtofText("1e999")));
+  EXPECT_EQ(AtofText("-1e-999"), 0.0);
+  EXPECT_EQ(AtofText("+-3"), 0.0);
+}
+
+TEST(MemIniParsing, CopiesAreDeepAndMovesLeaveAnEmptyStore) {
+  CMemINI ini = Parse("[S]\na=1\n");
+  CMemINI copy = ini;
+  copy.SetString("S", "a", "2");
+  EXPECT_EQ(ini.GetString("S", "a", ""), "1");
+  CMemINI moved = std::move(ini);
+  EXPECT_EQ(moved.GetString("s", "A", ""), "1");
+  EXPECT_EQ(ini.GetCount(), 0);  // NOLINT(bugprone-use-after-move)
+  EXPECT_EQ(ini.FindSection("S"), nullptr);
 }
 
 TEST(MemIniParsing, NulEndsTheLineItOccursIn) {
