@@ -1,0 +1,88 @@
+// Loading and saving a full driver: 126 functions with NEC-style frames,
+// a few of them with a second burst, and a typical header.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "irmodel/TQVXIr.h"
+#include "irmodel/TQVXIrLoadBuffer.h"
+#include "irmodel/TQVXIrSaveBuffer.h"
+
+namespace {
+
+using namespace quillon;
+
+std::unique_ptr<TQVXIrSubFunction> NecFrame(std::uint8_t address, std::uint8_t command) {
+  std::vector<std::uint8_t> header{0x01};
+  for (std::uint8_t byte : {address, static_cast<std::uint8_t>(~address), command, static_cast<std::uint8_t>(~command)})
+    for (int bit = 0; bit < 8; ++bit) header.push_back(((byte >> bit) & 1) ? 0x23 : 0x22);
+  header.push_back(0x24);
+  const std::uint8_t body[2] = {0x05, 0x26};
+  const std::uint16_t times[7] = {342, 171, 21, 64, 1520, 86, 3650};
+  auto sub = std::make_unique<TQVXIrSubFunction>();
+  sub->SetFlags(TQVXIrSubFunction::kModulated);
+  sub->SetDivider(1736);
+  sub->SetTimes(times, 7);
+  sub->SetCounts(0x17);
+  sub->SetHeaderAndBody(header.data(), static_cast<int>(header.size()), body, 2);
+  return sub;
+}
+
+TQVXIr MakeDriver() {
+  TQVXIr ir;
+  ir.GetHeader().AddText(0x81, "Generic");
+  ir.GetHeader().AddText(0x82, "RX-900");
+  ir.GetHeader().AddText(0x83, "RECEIVER");
+  ir.GetHeader().AddText(0x84, "1");
+  ir.GetHeader().AddText(0x86, "Benchmark driver");
+  const std::uint8_t flags[4] = {0, 0, 0, 1};
+  ir.GetHeader().AddBinary(0xFF, 4, flags);
+  for (int i = 0; i < 126; ++i) {
+    auto f = std::make_unique<TQVXIrFunction>();
+    f->SetName("FUNCTION " + std::to_string(i));
+    f->AddSubFunction(NecFrame(0x40, static_cast<std::uint8_t>(i)));
+    if (i % 10 == 0) f->AddSubFunction(NecFrame(0x41, static_cast<std::uint8_t>(i)));
+    ir.Append(std::move(f));
+  }
+  return ir;
+}
+
+std::vector<std::uint8_t> Image(TQVXIr& ir) {
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(ir.ComputeSize(true, 0)));
+  TQVXIrSaveBuffer out(bytes.data(), bytes.size());
+  ir.Save(out, 0);
+  return bytes;
+}
+
+void BM_SaveDriver(benchmark::State& state) {
+  TQVXIr ir = MakeDriver();
+  std::size_t size = 0;
+  for (auto _ : state) {
+    std::vector<std::uint8_t> bytes = Image(ir);
+    size = bytes.size();
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+  state.counters["file_bytes"] = static_cast<double>(size);
+}
+BENCHMARK(BM_SaveDriver);
+
+void BM_LoadDriver(benchmark::State& state) {
+  TQVXIr source = MakeDriver();
+  const std::vector<std::uint8_t> bytes = Image(source);
+  for (auto _ : state) {
+    TQVXIr ir;
+    TQVXIrLoadBuffer in(bytes.data(), bytes.size());
+    ir.Load(in);
+    benchmark::DoNotOptimize(ir.GetFunctionCount());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+}
+BENCHMARK(BM_LoadDriver);
+
+}  // namespace
+
+BENCHMARK_MAIN();
