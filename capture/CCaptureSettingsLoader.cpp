@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "app/CConfigFiles.h"
 #include "app/CMemINI.h"
 
 namespace quillon {
@@ -17,6 +18,19 @@ void CCaptureSettingsLoader::Load(TIrCaptureKind kind, const std::string& settin
     m_settings.ReadOverrides(ini, kind);
   } catch (const std::exception&) {
     // A settings file that cannot be read leaves the kind's defaults.
+    m_settings = TIrCaptureSettings::Defaults(kind);
+  }
+}
+
+void CCaptureSettingsLoader::LoadConfigured(TIrCaptureKind kind) {
+  if (m_loaded) return;
+  m_loaded = true;
+  m_settings = TIrCaptureSettings::Defaults(kind);
+  try {
+    CMemINI ini;
+    CConfigFiles::LoadSettingsIni(ini);
+    m_settings.ReadOverrides(ini, kind);
+  } catch (const std::exception&) {
     m_settings = TIrCaptureSettings::Defaults(kind);
   }
 }

@@ -20,6 +20,9 @@ class CCaptureSettingsLoader {
   // settings file at PATH (an empty path or an unreadable file leaves the
   // defaults). Does nothing when already loaded since the last Reset.
   void Load(TIrCaptureKind kind, const std::string& settingsPath);
+  // The same with the program's settings file, located as configured (the
+  // external quillon.ini, else the copy the program carries).
+  void LoadConfigured(TIrCaptureKind kind);
 
   const TIrCaptureSettings& GetSettings() const { return m_settings; }
 

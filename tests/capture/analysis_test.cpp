@@ -318,3 +318,62 @@ TEST(HeadBodySplit, HalvarComparesAgainstTheFirstRepeat) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace quillon;
+
+// Random and half-structured captures of every size: the analysis returns a
+// code for each, never reads beyond the buffer and never loops for long.
+TEST(AnalysisRobustness, ArbitraryInputAlwaysEndsWithACode) {
+  uint32_t state = 12345;
+  auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  };
+  TIrCaptureSettings loose = TIrCaptureSettings::Defaults(TIrCaptureKind::QVX);
+  loose.min_carrier = 0;
+  loose.max_carrier = 2000000000;
+  loose.max_moe = 1e9f;
+  loose.leading_discard_threshold = 0;
+  const TIrCaptureAnalyser analysers[] = {
+      TIrCaptureAnalyser(TIrCaptureSettings::Defaults(TIrCaptureKind::QVX)),
+      TIrCaptureAnalyser(TIrCaptureSettings::Defaults(TIrCaptureKind::Halvar)),
+      TIrCaptureAnalyser(loose)};
+  for (int iteration = 0; iteration < 1500; ++iteration) {
+    const uint32_t n = next() % 600;
+    std::vector<uint8_t> q(4 + 6 * size_t{n});
+    for (int s = 0; s < 4; ++s) q[static_cast<size_t>(s)] = static_cast<uint8_t>(n >> (24 - 8 * s));
+    const bool noisy = iteration % 3 == 0;
+    for (uint32_t i = 0; i < n; ++i) {
+      uint8_t* r = &q[4 + 6 * size_t{i}];
+      const uint16_t pulses = i % 2 == 0 ? (noisy ? next() % 65536 : next() % 40) : (next() % 8 ? 0 : 2);
+      const uint32_t time = noisy ? next() : (pulses ? 1700 + next() % 60 : (next() % 6) * 1737 * 20);
+      r[0] = static_cast<uint8_t>(pulses >> 8);
+      r[1] = static_cast<uint8_t>(pulses);
+      for (int s = 0; s < 4; ++s) r[2 + s] = static_cast<uint8_t>(time >> (24 - 8 * s));
+    }
+    std::vector<uint8_t> h(next() % 3000);
+    for (auto& b : h) b = static_cast<uint8_t>(next());
+    if (h.size() >= 4) {
+      h[0] = h[1] = 0;
+      h[2] = 0x94;
+      h[3] = 0x70;
+    }
+    for (const TIrCaptureAnalyser& a : analysers) {
+      TIrCaptureResult r;
+      const int32_t qc = a.AnalyseQVX(q.data(), static_cast<int32_t>(q.size()), r);
+      EXPECT_TRUE(qc >= 0 && qc <= 15);
+      EXPECT_LE(r.time_count, 15);
+      const int32_t hc = a.AnalyseHalvar(h.data(), static_cast<int32_t>(h.size()), r);
+      EXPECT_TRUE(hc >= 0 && hc <= 15);
+      if (hc != 0) {
+        EXPECT_EQ(r.time_count, 0);
+      }
+    }
+  }
+}
+
+}  // namespace

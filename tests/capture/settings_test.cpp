@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <cstdlib>
 #include <string>
 
 #include "capture/CCaptureSettingsLoader.h"
@@ -99,6 +100,28 @@ TEST_F(SettingsFile, MissingFileLeavesDefaults) {
   CCaptureSettingsLoader empty;
   empty.Load(TIrCaptureKind::QVX, "");
   EXPECT_EQ(empty.GetSettings(), TIrCaptureSettings::Defaults(TIrCaptureKind::QVX));
+}
+
+}  // namespace
+
+namespace {
+
+using namespace quillon;
+
+TEST(CaptureSettingsConfigured, CarriedSettingsFileKeepsTheDefaults) {
+  // With no machine store there is no external settings file: the copy the
+  // program carries holds the capture sections only as comments.
+  const auto store = fs::temp_directory_path() / "quillon-capture-no-registry.ini";
+  fs::remove(store);
+  ::setenv("QUILLON_MACHINE_REGISTRY", store.c_str(), 1);
+  CCaptureSettingsLoader qvx;
+  qvx.LoadConfigured(TIrCaptureKind::QVX);
+  EXPECT_TRUE(qvx.IsLoaded());
+  EXPECT_EQ(qvx.GetSettings(), TIrCaptureSettings::Defaults(TIrCaptureKind::QVX));
+  CCaptureSettingsLoader halvar;
+  halvar.LoadConfigured(TIrCaptureKind::Halvar);
+  EXPECT_EQ(halvar.GetSettings(), TIrCaptureSettings::Defaults(TIrCaptureKind::Halvar));
+  ::unsetenv("QUILLON_MACHINE_REGISTRY");
 }
 
 }  // namespace
