@@ -336,7 +336,9 @@ bool CVmFileArchive::Write(const std::string& target) {
 
 bool CVmFileArchive::Close(const std::string& target) {
   const std::string to = target.empty() ? path_ : target;
-  if (dirty_ || to != path_) {
+  // A file Open created holds no archive yet: it is written too, so the
+  // path names a valid (possibly empty) archive afterwards.
+  if (dirty_ || to != path_ || createdByOpen_) {
     if (!Write(to)) return false;
   }
   CloseFile();

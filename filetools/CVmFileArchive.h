@@ -19,8 +19,9 @@ class CVmFileArchive final : public CVmArchive {
   bool Open(const std::string& path);
   // Writes the whole archive to target (Algorithms of the writer).
   bool Write(const std::string& target);
-  // Writes when needed (target differs from the path, or dirty); on success
-  // closes and resets. A failed write leaves everything as it was.
+  // Writes when needed (target differs from the path, dirty, or the file
+  // was created by Open and never written); on success closes and resets.
+  // A failed write leaves everything as it was.
   bool Close(const std::string& target);
 
   bool IsMemoryResident() const override { return false; }

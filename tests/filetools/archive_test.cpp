@@ -157,6 +157,11 @@ TEST_F(ArchiveTest, AnEmptyArchiveStillHasADirectoryOfEightBytes) {
   EXPECT_EQ(raw.substr(32, 4), std::string("\x08\0\0\0", 4));
   // Count 0 and an empty notes string.
   EXPECT_EQ(raw.substr(36), Lzss(std::string(8, '\0')));
+  // Closing a new archive without changes still leaves a valid archive.
+  const std::string untouched = dir.Path("untouched.pkg");
+  ASSERT_EQ(Open(untouched), S_OK);
+  ASSERT_EQ(archive->Close(ComBstr("").Get()), S_OK);
+  EXPECT_EQ(ReadFile(untouched), raw);
 }
 
 TEST_F(ArchiveTest, StoredCompressedOnlyWhenStrictlySmaller) {

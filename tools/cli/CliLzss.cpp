@@ -12,16 +12,16 @@ namespace {
 
 std::string Encode(const std::string& in) {
   if (in.empty()) return {};
-  if (in.size() > 0x7FFFFFF0u) throw CliError("input is too large for the codec (2 GiB at most)");
+  if (in.size() > 0x70000000u) throw CliError("input is too large for the codec (1.75 GiB at most)");
   const auto* data = reinterpret_cast<const uint8_t*>(in.data());
-  const int32_t size = filetools::BufferCompressedSize(data, static_cast<int32_t>(in.size()));
-  if (size <= 0) throw CliError("cannot compress the input");
-  std::string out(static_cast<size_t>(size), '\0');
-  int32_t length = size;
+  // One pass into a buffer of the worst case: every unit a literal, one
+  // flag byte per eight.
+  std::string out(in.size() + in.size() / 8 + 2, '\0');
+  int32_t length = static_cast<int32_t>(out.size());
   if (!filetools::EncodeMemToMem(data, static_cast<int32_t>(in.size()), reinterpret_cast<uint8_t*>(out.data()),
-                                 &length) ||
-      length != size)
+                                 &length))
     throw CliError("cannot compress the input");
+  out.resize(static_cast<size_t>(length));
   return out;
 }
 
