@@ -26,8 +26,10 @@ class DocCli : public ::testing::Test {
 
   CliRun Cli(const std::string& args) {
     const std::string errPath = folder_.File("stderr.txt");
-    const std::string command = "cd '" + folder_.Path().string() + "' && timeout 60 '" + cli_ + "' " + args +
-                                " 2>'" + errPath + "'";
+    // Private registry stores: the run reads no settings of this machine.
+    const std::string command = "cd '" + folder_.Path().string() +
+                                "' && QUILLON_MACHINE_REGISTRY=machine.ini QUILLON_USER_REGISTRY=user.ini " +
+                                "timeout 60 '" + cli_ + "' " + args + " 2>'" + errPath + "'";
     CliRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return run;
