@@ -410,7 +410,8 @@ int CDriverDoc::Merge(const TQVXIr& source, bool silent) {
   bool skipAll = false;
   for (int i = 0; i < source.GetFunctionCount() && !skipAll; ++i) {
     const TQVXIrFunction* incoming = source.GetFunction(i);
-    if (incoming == nullptr || incoming->GetName() == nullptr || incoming->GetName()[0] == '\0') continue;
+    // Placeholders ("*Empty*" or no name) carry nothing to merge.
+    if (incoming == nullptr || TQVXIrFunction::IsEmptyName(incoming->GetName())) continue;
     const std::string name = incoming->GetName();
     TQVXIrFunction* existing = driver_.FindFunction(name);
     if (existing == nullptr) {

@@ -196,6 +196,7 @@ TEST_F(DocEdit, MergeConflictChoices) {
   for (const char* name : {"POWER", "play", "STOP", "mute", "EJECT", "Fresh"})
     source.Append(MakeFunction(name, 1, 1000));
   source.Append(std::make_unique<TQVXIrFunction>());  // no name: ignored
+  source.Append(MakeFunction("*EMPTY*", 0));         // a placeholder: ignored
   prompt_.choices = {static_cast<int>(Choice::kRenameNew), static_cast<int>(Choice::kRenameExisting),
                      static_cast<int>(Choice::kReplace), static_cast<int>(Choice::kAddSubFunctions),
                      static_cast<int>(Choice::kSkip)};
