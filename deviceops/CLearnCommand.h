@@ -1,0 +1,48 @@
+#pragma once
+// "Learn Selected Functions...": stops running events after asking, copies
+// the selected functions of the active driver into a learn dialog, runs it,
+// restarts the events, and on OK writes the learned functions back.
+#include <functional>
+#include <string>
+
+#include "app/IPrompt.h"
+#include "capture/CLearnDlg.h"
+
+namespace quillon {
+
+class CDriverDoc;
+class CQVX;
+
+class CLearnCommand {
+ public:
+  // SETTINGSPATH: the settings file with the capture-settings overrides.
+  CLearnCommand(CQVX* link, IPrompt& prompt, std::string settingsPath)
+      : m_link(link), m_prompt(prompt), m_settingsPath(std::move(settingsPath)) {}
+
+  // Set while the main window takes and handles the worker's events; the
+  // command refuses to run then.
+  void SetHandlingEvents(bool on) { m_handlingEvents = on; }
+  // Set for the duration of a learn dialog: the main window then leaves the
+  // worker's events to the dialog.
+  bool IsLearnActive() const { return m_learnActive; }
+
+  // Runs the command for DOC (the active driver document; may be null).
+  // REPEATTEXT is the main window's repeat-count field. RUNMODAL runs the
+  // opened dialog until it ends. Returns the dialog's end, or Running when
+  // no dialog ran.
+  CLearnDlg::EndResult Run(CDriverDoc* doc, const std::string& repeatText,
+                           const std::function<void(CLearnDlg&)>& runModal);
+
+  // The minimum repeats a repeat-count field gives: its leading decimal
+  // number when it starts with a digit, else 4.
+  static int RepeatsFromText(const std::string& text);
+
+ private:
+  CQVX* m_link;
+  IPrompt& m_prompt;
+  std::string m_settingsPath;
+  bool m_handlingEvents = false;
+  bool m_learnActive = false;
+};
+
+}  // namespace quillon

@@ -1,0 +1,66 @@
+#pragma once
+// A connected device for one command of quillon-cli: connects on creation,
+// pumps the link's events while a command waits for an outcome, and
+// disconnects when it goes.
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "app/IPrompt.h"
+#include "devicelink/CQVX.h"
+#include "tools/cli/CliConnectionOptions.h"
+
+namespace quillon {
+class CCommandLibrary;
+}
+
+namespace quillon::cli {
+
+// Options every device operation shares.
+struct DeviceSessionOptions {
+  CliConnectionOptions connection;
+  std::string settings;
+  int timeout = 30000;
+  bool verbose = false;
+
+  void AddTo(CLI::App* command);
+};
+
+class CliDeviceSession {
+ public:
+  explicit CliDeviceSession(const DeviceSessionOptions& options);
+  ~CliDeviceSession();
+
+  CQVX& Link() { return m_link; }
+  // States and events are printed here with --verbose; nowhere otherwise.
+  std::ostream* Log() { return m_log; }
+
+  // Pumps events into ONEVENT until DONE is true; throws CliError naming
+  // WHAT when the worker ends or the time-out passes first.
+  void WaitFor(const std::string& what, const std::function<bool()>& done,
+               const std::function<void(const CQVXEvent&)>& onEvent, int timeoutMs = -1);
+
+  // Asks the worker for a fresh file list and waits for it.
+  void RefreshFileList();
+
+ private:
+  DeviceSessionOptions m_options;
+  CQVX m_link;
+  std::ostream* m_log;
+};
+
+// Answers the questions of device operations on the command line: every
+// question is answered Yes (the command itself is the user's consent),
+// messages are kept and echoed to stderr.
+class CliYesPrompt : public IPrompt {
+ public:
+  PromptAnswer MessageBox(const std::string& text, const std::string& caption, PromptButtons buttons,
+                          PromptIcon icon) override;
+  int Choose(const std::string&, const std::string&, const std::vector<std::string>&) override { return -1; }
+  std::vector<std::string> messages;
+};
+
+// The command lists of the program's reference file (null when unreadable).
+const CCommandLibrary* CliCommandLibrary();
+
+}  // namespace quillon::cli
