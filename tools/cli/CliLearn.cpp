@@ -7,16 +7,13 @@
 //
 // A driver file that does not exist yet is created, laid out along the
 // command list of --type. Functions named that the driver lacks are added.
-#include <strings.h>
-
-#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <memory>
-#include <thread>
 
 #include "app/CConfigFiles.h"
 #include "capture/CLearnDlg.h"
+#include "deviceops/CLearnAutomation.h"
 #include "deviceops/CLearnCommand.h"
 #include "irmodel/CDriverDoc.h"
 #include "irmodel/TQVXIrFunction.h"
@@ -80,113 +77,6 @@ void SelectFunctions(CDriverDoc& doc, CliYesPrompt& prompt, const std::vector<st
   doc.SetSelection(positions);
 }
 
-// Drives the dialog like a user at the keyboard, one function after the
-// other: learn it (a failed capture is tried again, then accepted as
-// failed) and, with --verify, verify it with the next capture, the way a
-// user presses the same button a second time.
-class DialogRunner {
- public:
-  explicit DialogRunner(const LearnOptions& options) : m_options(options) {}
-
-  void Run(CLearnDlg& dlg) {
-    std::string last;
-    dlg.SetStatusListener([&](const std::string& status) {
-      const std::string line = "[" + Cp1252ToUtf8(dlg.GetCurrentName()) + "] " + Cp1252ToUtf8(status);
-      if (line != last) std::cout << line << "\n" << std::flush;
-      last = line;
-    });
-    if (dlg.GetState() == CLearnDlg::State::NotReady) {
-      dlg.Cancel();
-      throw CliError(dlg.GetStatusText());
-    }
-    // The runner chooses the rows itself; the user's auto-select choice is
-    // given back before the dialog closes.
-    const bool autoSelect = dlg.GetAutoSelect();
-    dlg.SetAutoSelect(false);
-    const int rows = static_cast<int>(dlg.GetRows().size());
-    for (int r = 0; r < rows; ++r) {
-      if (LearnRow(dlg, r) && m_options.verify) VerifyRow(dlg, r);
-    }
-    dlg.SetAutoSelect(autoSelect);
-    dlg.Ok();
-  }
-
-  int Verified() const { return m_verified; }
-
- private:
-  bool IsLearned(CLearnDlg& dlg, int row) {
-    return dlg.GetDriver().GetFunction(row)->GetFlags() & TQVXIrFunction::kLearned;
-  }
-
-  bool LearnRow(CLearnDlg& dlg, int row) {
-    dlg.ClickRow(row);
-    dlg.Learn();
-    for (int attempt = 1;; ++attempt) {
-      WaitForOutcome(dlg);
-      // A successful capture is accepted at once and leaves the dialog ready.
-      if (IsLearned(dlg, row)) return true;
-      const bool last = attempt >= m_options.attempts;
-      if (dlg.GetState() == CLearnDlg::State::Result) {
-        if (last) {
-          dlg.Accept();  // marks the function "Error"
-          return false;
-        }
-        dlg.ReLearn();
-      } else {
-        if (last) return false;
-        dlg.ClickRow(row);
-        dlg.Learn();
-      }
-    }
-  }
-
-  void VerifyRow(CLearnDlg& dlg, int row) {
-    dlg.ClickRow(row);
-    dlg.Verify();
-    for (int attempt = 1;; ++attempt) {
-      WaitForOutcome(dlg);
-      const bool ok = strcasecmp(dlg.GetStatusText().c_str(), "Verify Successful") == 0;
-      const bool last = attempt >= m_options.attempts;
-      if (dlg.GetState() == CLearnDlg::State::Result) {
-        if (ok || last) {
-          dlg.Accept();
-        } else {
-          dlg.ReLearn();  // reads "Re-Verify" in verify mode
-          continue;
-        }
-      } else if (!last) {
-        dlg.ClickRow(row);
-        dlg.Verify();
-        continue;
-      }
-      if (ok) ++m_verified;
-      return;
-    }
-  }
-
-  // Ticks the dialog every 100 ms until it leaves the capturing state.
-  void WaitForOutcome(CLearnDlg& dlg) {
-    const auto start = std::chrono::steady_clock::now();
-    bool aborted = false;
-    while (dlg.GetState() == CLearnDlg::State::Capturing) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(CLearnDlg::kTimerIntervalMs));
-      dlg.Tick();
-      if (dlg.GetEndResult() != CLearnDlg::EndResult::Running) throw CliError("the learn dialog ended");
-      const auto waited = std::chrono::steady_clock::now() - start;
-      if (!aborted && waited > std::chrono::milliseconds(m_options.captureTimeout)) {
-        dlg.Abort();
-        aborted = true;
-      } else if (aborted && waited > std::chrono::milliseconds(m_options.captureTimeout + 5000)) {
-        throw CliError("the device did not finish the capture");
-      }
-    }
-    if (dlg.GetState() == CLearnDlg::State::NotReady) throw CliError(dlg.GetStatusText());
-  }
-
-  const LearnOptions& m_options;
-  int m_verified = 0;
-};
-
 void RunLearn(const LearnOptions& options) {
   if (options.functions.empty()) throw UsageError("--functions names no function");
   CliYesPrompt prompt;
@@ -198,9 +88,22 @@ void RunLearn(const LearnOptions& options) {
   const std::string settings =
       options.session.settings.empty() ? CConfigFiles::LocateIniFile(CConfigFiles::kSettingsFile) : options.session.settings;
   CLearnCommand command(&session.Link(), prompt, settings);
-  DialogRunner runner(options);
+  CLearnAutomation::Options automation;
+  automation.verify = options.verify;
+  automation.attempts = options.attempts;
+  automation.captureTimeoutMs = options.captureTimeout;
+  CLearnAutomation runner(automation);
+  std::string last;
+  runner.SetStatusListener([&](const std::string& name, const std::string& status) {
+    const std::string line = "[" + Cp1252ToUtf8(name) + "] " + Cp1252ToUtf8(status);
+    if (line != last) std::cout << line << "\n" << std::flush;
+    last = line;
+  });
   const std::string repeats = options.repeats >= 0 ? std::to_string(options.repeats) : std::string();
-  const CLearnDlg::EndResult end = command.Run(&doc, repeats, [&](CLearnDlg& dlg) { runner.Run(dlg); });
+  std::string failure;
+  const CLearnDlg::EndResult end =
+      command.Run(&doc, repeats, [&](CLearnDlg& dlg) { failure = runner.Run(dlg); });
+  if (!failure.empty()) throw CliError(failure);
   if (end != CLearnDlg::EndResult::Ok) {
     throw CliError(prompt.messages.empty() ? "nothing was learned" : prompt.messages.back());
   }
@@ -220,11 +123,11 @@ void RunLearn(const LearnOptions& options) {
     throw CliError(prompt.messages.empty() ? "cannot save " + options.driver : prompt.messages.back());
   }
   std::cout << learned << " learned, " << failed << " failed";
-  if (options.verify) std::cout << ", " << runner.Verified() << " verified";
+  if (options.verify) std::cout << ", " << runner.GetVerified() << " verified";
   std::cout << "; saved " << options.driver << "\n";
   if (failed > 0) throw CliError(std::to_string(failed) + " function(s) could not be learned");
-  if (options.verify && runner.Verified() < learned) {
-    throw CliError(std::to_string(learned - runner.Verified()) + " function(s) did not verify");
+  if (options.verify && runner.GetVerified() < learned) {
+    throw CliError(std::to_string(learned - runner.GetVerified()) + " function(s) did not verify");
   }
 }
 

@@ -1,0 +1,46 @@
+#pragma once
+// Works a learn dialog the way a user at the keyboard does, one function
+// after the other: learn it (a failed capture is tried again, then accepted
+// as failed) and, when asked, verify it with the next capture, as a user
+// presses the same button a second time. Used by the command-line tool and
+// by scripted learning.
+#include <functional>
+#include <string>
+
+#include "capture/CLearnDlg.h"
+
+namespace quillon {
+
+class CLearnAutomation {
+ public:
+  struct Options {
+    bool verify = false;
+    int attempts = 3;               // captures tried per function
+    int captureTimeoutMs = 20000;   // one capture, before it is aborted
+  };
+
+  explicit CLearnAutomation(Options options) : m_options(options) {}
+
+  // Called with the current function's name and every status line shown.
+  void SetStatusListener(std::function<void(const std::string&, const std::string&)> listener) {
+    m_listener = std::move(listener);
+  }
+
+  // Runs the opened dialog to its end (OK on success). Returns "" or the
+  // text that stopped it (not connected, disconnected, ...); the dialog is
+  // cancelled then.
+  std::string Run(CLearnDlg& dlg);
+
+  int GetVerified() const { return m_verified; }
+
+ private:
+  bool LearnRow(CLearnDlg& dlg, int row);
+  void VerifyRow(CLearnDlg& dlg, int row);
+  void WaitForOutcome(CLearnDlg& dlg);
+
+  Options m_options;
+  std::function<void(const std::string&, const std::string&)> m_listener;
+  int m_verified = 0;
+};
+
+}  // namespace quillon
