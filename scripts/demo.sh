@@ -1,13 +1,54 @@
 #!/usr/bin/env bash
-# The main job on a fresh machine: build a sample driver from its JSON form,
-# then show it.
+# Quillon's main job on a fresh machine: an emulated IR-learning control
+# processor is started on 127.0.0.1; a driver is learned from it and every
+# function verified with a second capture; the driver is uploaded to the
+# device and the device's files are listed.
 set -euo pipefail
 build=${1:-build}
 cli="$build/tools/cli/quillon-cli"
-out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
-"$cli" version
-if [ -f data/samples/sample-driver.json ] && "$cli" driver --help >/dev/null 2>&1; then
-  "$cli" driver build data/samples/sample-driver.json "$out/sample.vir"
-  "$cli" driver show "$out/sample.vir"
-fi
+emulator="$build/tools/emulator/qvx-emulator"
+work=$(mktemp -d)
+emu_pid=""
+cleanup() {
+  [ -n "$emu_pid" ] && kill "$emu_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The demo keeps its settings away from the user's own.
+export QUILLON_USER_REGISTRY="$work/user-registry.ini"
+export QUILLON_MACHINE_REGISTRY="$work/machine-registry.ini"
+
+# The remote: five buttons, each pressed twice (learn, then verify).
+mkdir -p "$work/captures"
+n=0
+for button in "nec 0x10" "rc5 0x0c" "sony12 0x15" "rc6 0x22" "jvc 0x31"; do
+  set -- $button
+  n=$((n + 1))
+  for press in 1 2; do
+    "$cli" capture synth --protocol "$1" --kind qvx --command $(($2)) --seed $((n * 10 + press)) \
+      "$work/captures/$(printf '%02d-%d' "$n" "$press").bin"
+  done
+done
+
+"$emulator" --port 0 --captures "$work/captures" --name "Demo Processor" --lifetime 300 \
+  --log "$work/emulator.log" > "$work/emulator.out" &
+emu_pid=$!
+for _ in $(seq 50); do grep -q READY "$work/emulator.out" 2>/dev/null && break; sleep 0.1; done
+port=$(awk '/^TCP/ {print $3}' "$work/emulator.out")
+[ -n "$port" ] || { echo "demo: the emulator did not start" >&2; exit 1; }
+echo "== Emulated learner on 127.0.0.1:$port"
+"$cli" device info --ip "127.0.0.1:$port" | grep -E '^(Name|Part number|Device type|Running events):'
+
+echo "== Learning and verifying a DVD driver"
+"$cli" learn "$work/demo.vir" --type DVD --functions POWER,PLAY,STOP,PAUSE,MENU --verify \
+  --ip "127.0.0.1:$port"
+
+echo "== The learned driver"
+"$cli" driver show "$work/demo.vir" | head -n 20
+
+echo "== Uploading it to the device"
+"$cli" device upload "$work/demo.vir" --ip "127.0.0.1:$port"
+
+echo "== Files on the device"
+"$cli" device files --ip "127.0.0.1:$port"
