@@ -2,7 +2,11 @@
 // Archive files and in-memory archive images (class VelmorArchive).
 // Dispatch ids are 1..43 in declaration order. Predicates answer S_OK for
 // true and S_FALSE for false; names of members are bare file names compared
-// without regard to case.
+// without regard to case. [out] VARIANTs (ExtractToBuffer, FlushToBuffer,
+// CloseBuffer) are overwritten without being cleared first: pass an empty
+// one and clear it after use. Through Invoke each member answers its own
+// HRESULT; [out, retval] values arrive in the result VARIANT and other
+// [out] integers as VT_BYREF|VT_I4 arguments.
 #include <cstdint>
 
 #include "platform/ComLiteUnknown.h"
