@@ -113,9 +113,11 @@ int CQVX::Connect(const CQVXConnectionType* description) {
     SetState(kConnectionFailed);
     return GetState();
   }
-  StartWorker();
+  // The state is set before the worker starts: a run that fails at once
+  // must not have its final state overwritten by "Connecting".
   SetState(kConnecting);
-  return GetState();
+  StartWorker();
+  return kConnecting;
 }
 
 void CQVX::StartWorker() {

@@ -215,7 +215,9 @@ void ConnectAndWait(CQVX& link, const CliConnectionOptions& options, std::ostrea
   std::string failure;
   const bool ok = PumpLink(
       link, out, timeoutMs,
-      [&] { return link.GetState() == CQVX::kConnected && refreshes >= 2; },
+      // Identified and the file list read. Without a greeting a TCP link
+      // stays "Connecting" although it works, so the state is not waited for.
+      [&] { return refreshes >= 2 && link.IsRunning(); },
       [&](const CQVXEvent& event) {
         const uint32_t kind = event.GetType();
         if (kind == 7) ++refreshes;
