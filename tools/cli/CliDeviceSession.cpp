@@ -69,8 +69,8 @@ const CCommandLibrary* CliCommandLibrary() {
     try {
       CReferenceLists::Load(*lists, manufacturers, nullptr);
       library = std::move(lists);
-    } catch (const std::exception&) {
-      library.reset();
+    } catch (const std::exception& e) {
+      std::cerr << "quillon-cli: warning: no command lists: " << e.what() << "\n";
     }
   }
   return library.get();

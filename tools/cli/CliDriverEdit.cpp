@@ -20,6 +20,7 @@
 #include "irmodel/TQVXIrIni.h"
 #include "platform/Cp1252.h"
 #include "tools/cli/CliCommand.h"
+#include "tools/cli/CliDeviceSession.h"
 
 namespace quillon::cli {
 namespace {
@@ -47,22 +48,7 @@ struct EditOptions {
   std::string accessCode;  // --access-code: the supported-driver code, typed
 };
 
-const CCommandLibrary* Library() {
-  static std::unique_ptr<CCommandLibrary> library;
-  static bool loaded = false;
-  if (!loaded) {
-    loaded = true;
-    auto lists = std::make_unique<CCommandLibrary>();
-    CMfgList manufacturers;
-    try {
-      CReferenceLists::Load(*lists, manufacturers, nullptr);
-      library = std::move(lists);
-    } catch (const std::exception& e) {
-      std::cerr << "quillon-cli: warning: no command lists: " << e.what() << "\n";
-    }
-  }
-  return library.get();
-}
+const CCommandLibrary* Library() { return CliCommandLibrary(); }
 
 // A document for one command: advanced mode is on (the tool is for driver
 // authors); the supported-driver test passes when --access-code holds it.
