@@ -1,5 +1,6 @@
 // Connection texts: any text gives no description or a description whose
-// own connection text parses back to the same endpoint and the same text.
+// own connection text parses back to the same endpoint, name and text, and
+// to the password as far as a connection text keeps it.
 // Scrambled passwords of any shape unscramble without fault.
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +24,8 @@ QUILLON_FUZZ_TARGET(connection) {
   QUILLON_FUZZ_CHECK(again->IsSameEndpoint(*description));
   QUILLON_FUZZ_CHECK(again->GetConnectionText() == saved);
   QUILLON_FUZZ_CHECK(again->GetName() == description->GetName());
-  QUILLON_FUZZ_CHECK(again->GetPassword() == description->GetPassword());
+  // A connection text keeps at most the first 64 characters of a password;
+  // a longer one read from a text is cut there when written again.
+  QUILLON_FUZZ_CHECK(again->GetPassword() == description->GetPassword().substr(0, 64));
   return 0;
 }
