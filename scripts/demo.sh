@@ -19,19 +19,9 @@ trap cleanup EXIT
 export QUILLON_USER_REGISTRY="$work/user-registry.ini"
 export QUILLON_MACHINE_REGISTRY="$work/machine-registry.ini"
 
-# The remote: five buttons, each pressed twice (learn, then verify).
-mkdir -p "$work/captures"
-n=0
-for button in "nec 0x10" "rc5 0x0c" "sony12 0x15" "rc6 0x22" "jvc 0x31"; do
-  set -- $button
-  n=$((n + 1))
-  for press in 1 2; do
-    "$cli" capture synth --protocol "$1" --kind qvx --command $(($2)) --seed $((n * 10 + press)) \
-      "$work/captures/$(printf '%02d-%d' "$n" "$press").bin"
-  done
-done
-
-"$emulator" --port 0 --captures "$work/captures" --name "Demo Processor" --lifetime 300 \
+# Built-in signals of common remotes, each button pressed twice: once to
+# learn it, once to verify it.
+"$emulator" --port 0 --presses 2 --name "Demo Processor" --lifetime 300 \
   --log "$work/emulator.log" > "$work/emulator.out" &
 emu_pid=$!
 for _ in $(seq 50); do grep -q READY "$work/emulator.out" 2>/dev/null && break; sleep 0.1; done

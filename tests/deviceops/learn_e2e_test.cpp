@@ -101,15 +101,18 @@ class LearnEndToEnd : public ::testing::TestWithParam<bool> {
   CMfgList m_manufacturers;
 };
 
-TEST_P(LearnEndToEnd, LearnVerifySaveUploadDownload) {
-  const bool serial = GetParam();
-  Emulator emulator({"--captures", WriteCaptures(m_dir), "--first-pulse-ms", "150", "--capture-ms",
-                     "150", "--running-events", "2"},
-                    serial);
+// Learns and verifies five functions from the emulator started with ARGS,
+// saves the driver, uploads it, downloads it back and compares the bytes.
+void LearnCycle(const std::string& dir, const CCommandLibrary& library, bool serial,
+                std::vector<std::string> args) {
+  for (const char* arg : {"--first-pulse-ms", "150", "--capture-ms", "150", "--running-events", "2"}) {
+    args.push_back(arg);
+  }
+  Emulator emulator(args, serial);
   ASSERT_TRUE(serial ? !emulator.PtyPath().empty() : emulator.Ready());
 
   CQVX link;
-  const std::string settings = linktest::WriteSettings(m_dir);
+  const std::string settings = linktest::WriteSettings(dir);
   link.SetSettingsFile(settings);
   Watcher watch(link);
   if (serial) {
@@ -125,7 +128,7 @@ TEST_P(LearnEndToEnd, LearnVerifySaveUploadDownload) {
 
   // A new driver laid out along the DVD list, five functions selected.
   YesPrompt prompt;
-  CDriverDoc doc(prompt, &m_library);
+  CDriverDoc doc(prompt, &library);
   ASSERT_TRUE(doc.OnNewDocument());
   CDriverDoc::HeaderFields fields = doc.GetHeaderFields();
   fields.deviceType = "DVD";
@@ -169,9 +172,9 @@ TEST_P(LearnEndToEnd, LearnVerifySaveUploadDownload) {
   }
   EXPECT_EQ(CProfile::GetLearnAutoSelect(), 1);
 
-  const std::string path = m_dir + "/learned.vir";
+  const std::string path = dir + "/learned.vir";
   ASSERT_TRUE(doc.OnSaveDocument(path));
-  CDriverDoc saved(prompt, &m_library);
+  CDriverDoc saved(prompt, &library);
   ASSERT_TRUE(saved.OnOpenDocument(path));
   const std::vector<uint8_t> image = CTransfers::UploadImage(saved);
   ASSERT_FALSE(image.empty());
@@ -202,6 +205,14 @@ TEST_P(LearnEndToEnd, LearnVerifySaveUploadDownload) {
   EXPECT_EQ(emulator.CountInLog("1AE"), 1);
   link.Disconnect();
 }
+
+TEST_P(LearnEndToEnd, LearnVerifySaveUploadDownload) {
+  LearnCycle(m_dir, m_library, GetParam(), {"--captures", WriteCaptures(m_dir)});
+}
+
+// The emulator's own signals, each reported twice as a user presses a button
+// once to learn it and once to verify it.
+TEST_F(LearnEndToEnd, BuiltInSignalsPressedTwice) { LearnCycle(m_dir, m_library, false, {"--presses", "2"}); }
 
 INSTANTIATE_TEST_SUITE_P(Links, LearnEndToEnd, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Serial" : "Tcp"; });

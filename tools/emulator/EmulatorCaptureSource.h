@@ -12,7 +12,8 @@ namespace quillon::emulator {
 class EmulatorCaptureSource {
  public:
   // halvar: report Halvar captures (2052 bytes), else QVX captures.
-  EmulatorCaptureSource(bool halvar, const std::string& folder);
+  // PRESSES: how many captures in a row each signal gives.
+  EmulatorCaptureSource(bool halvar, const std::string& folder, int presses = 1);
 
   std::vector<uint8_t> Next();
   // How many files the folder gave (0 for built-in signals).
@@ -23,6 +24,7 @@ class EmulatorCaptureSource {
   std::vector<std::string> m_files;
   std::mutex m_mutex;
   std::size_t m_next = 0;
+  std::size_t m_presses = 1;
 };
 
 }  // namespace quillon::emulator

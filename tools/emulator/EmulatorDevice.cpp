@@ -411,7 +411,7 @@ class Session {
 EmulatorDevice::EmulatorDevice(EmulatorOptions options)
     : m_options(std::move(options)),
       m_store(m_options.storeFolder),
-      m_captures(m_options.learner == "halvar", m_options.captureFolder),
+      m_captures(m_options.learner == "halvar", m_options.captureFolder, m_options.presses),
       m_runningEvents(m_options.runningEvents) {
   if (!m_options.logFile.empty()) m_log = std::fopen(m_options.logFile.c_str(), "a");
 }

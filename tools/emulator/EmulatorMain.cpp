@@ -43,6 +43,8 @@ const char kUsage[] =
     "  --no-admin            log-in without administrator rights\n"
     "  --learner KIND        qvx, halvar or none (default qvx)\n"
     "  --captures DIR        capture files served in name order (default: built-in signals)\n"
+    "  --presses N           report each signal N times in a row, as a user pressing\n"
+    "                        each button N times (default 1)\n"
     "  --store DIR           folder used as the file store (default: in memory)\n"
     "  --capacity BYTES      store capacity (default 12000000)\n"
     "  --running-events N    events running on the device\n"
@@ -175,6 +177,12 @@ int main(int argc, char** argv) {
       }
     } else if (arg == "--captures") {
       text(&options.captureFolder);
+    } else if (arg == "--presses") {
+      number(&options.presses);
+      if (options.presses < 1) {
+        std::fprintf(stderr, "qvx-emulator: --presses must be 1 or more\n");
+        return 2;
+      }
     } else if (arg == "--store") {
       text(&options.storeFolder);
     } else if (arg == "--capacity") {

@@ -20,6 +20,7 @@ struct EmulatorOptions {
   // Learner kind: "qvx", "halvar" or "none".
   std::string learner = "qvx";
   std::string captureFolder;  // capture files served in name order; empty: built-in signals
+  int presses = 1;            // captures of each signal in a row (learn, then verify)
   std::string storeFolder;    // file store; empty: in memory
   long long capacity = 12000000;
   int runningEvents = 0;
