@@ -26,7 +26,7 @@ struct PackageOptions {
   uint32_t userId = 0;
 };
 
-struct MemberSpec {
+struct MemberArgument {
   std::string file;
   std::string name;
   std::string folder;
@@ -38,29 +38,29 @@ bool IsFile(const std::string& path) {
 }
 
 // FILE[=NAME][@FOLDER]; an argument naming an existing file is taken whole.
-MemberSpec ParseMember(const std::string& arg) {
-  MemberSpec spec;
+MemberArgument ParseMember(const std::string& arg) {
+  MemberArgument member;
   std::string rest = arg;
   if (!IsFile(arg)) {
     const size_t eq = rest.find('=');
     if (eq != std::string::npos) {
-      spec.file = rest.substr(0, eq);
+      member.file = rest.substr(0, eq);
       rest = rest.substr(eq + 1);
       const size_t at = rest.rfind('@');
-      spec.name = at == std::string::npos ? rest : rest.substr(0, at);
-      if (at != std::string::npos) spec.folder = rest.substr(at + 1);
+      member.name = at == std::string::npos ? rest : rest.substr(0, at);
+      if (at != std::string::npos) member.folder = rest.substr(at + 1);
     } else {
       const size_t at = rest.rfind('@');
-      spec.file = at == std::string::npos ? rest : rest.substr(0, at);
-      if (at != std::string::npos) spec.folder = rest.substr(at + 1);
+      member.file = at == std::string::npos ? rest : rest.substr(0, at);
+      if (at != std::string::npos) member.folder = rest.substr(at + 1);
     }
   } else {
-    spec.file = arg;
+    member.file = arg;
   }
-  if (spec.file.empty()) throw UsageError("no file in member argument \"" + arg + "\"");
-  if (spec.name.empty()) spec.name = std::filesystem::path(spec.file).filename().string();
-  if (spec.name.empty()) throw UsageError("no member name in \"" + arg + "\"");
-  return spec;
+  if (member.file.empty()) throw UsageError("no file in member argument \"" + arg + "\"");
+  if (member.name.empty()) member.name = std::filesystem::path(member.file).filename().string();
+  if (member.name.empty()) throw UsageError("no member name in \"" + arg + "\"");
+  return member;
 }
 
 void ApplyOptions(CResFile& pkg, const PackageOptions& o) {
@@ -122,10 +122,10 @@ void RegisterPackage(CLI::App& app) {
       CResFile pkg;
       ApplyOptions(pkg, *opts);
       for (const auto& arg : *files) {
-        const MemberSpec spec = ParseMember(arg);
-        if (!IsFile(spec.file)) throw CliError("cannot open " + spec.file + ": no such file");
-        if (!pkg.AddFile(spec.file, spec.name.c_str(), spec.folder.empty() ? nullptr : spec.folder.c_str()))
-          throw CliError("cannot add " + spec.file);
+        const MemberArgument member = ParseMember(arg);
+        if (!IsFile(member.file)) throw CliError("cannot open " + member.file + ": no such file");
+        if (!pkg.AddFile(member.file, member.name.c_str(), member.folder.empty() ? nullptr : member.folder.c_str()))
+          throw CliError("cannot add " + member.file);
       }
       Save(pkg, *out);
     });
