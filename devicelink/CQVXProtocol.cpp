@@ -1,6 +1,7 @@
 #include "devicelink/CQVXProtocol.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -62,10 +63,17 @@ int64_t CQVXProtocol::FreeSpace(const std::string& memoryText) {
   const std::size_t firstBlank = memoryText.find(' ');
   if (firstBlank != std::string::npos && firstBlank + 1 < memoryText.size()) {
     const char unit = memoryText[firstBlank + 1];
-    if (unit == 'k' || unit == 'K') used *= 1024;
-    if (unit == 'm' || unit == 'M') used *= 1048576;
+    int64_t scale = 1;
+    if (unit == 'k' || unit == 'K') scale = 1024;
+    if (unit == 'm' || unit == 'M') scale = 1048576;
+    // An absurd figure saturates instead of overflowing.
+    int64_t scaled = 0;
+    if (__builtin_mul_overflow(used, scale, &scaled)) scaled = used < 0 ? INT64_MIN : INT64_MAX;
+    used = scaled;
   }
-  return capacity - used;
+  int64_t free = 0;
+  if (__builtin_sub_overflow(capacity, used, &free)) free = used > 0 ? INT64_MIN : INT64_MAX;
+  return free;
 }
 
 }  // namespace quillon
