@@ -105,37 +105,7 @@ HRESULT Guard(Fn&& fn) {
 
 }  // namespace
 
-FileTools::FileTools(ComModuleCounter& module) : refs_(module) {}
-
-HRESULT FileTools::QueryInterface(const IID& riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IFileTools) {
-    *object = static_cast<IFileTools*>(this);
-    AddRef();
-    return S_OK;
-  }
-  return E_NOINTERFACE;
-}
-
-uint32_t FileTools::AddRef() { return refs_.Increment(); }
-
-uint32_t FileTools::Release() {
-  const uint32_t left = refs_.Decrement();
-  if (left == 0) delete this;
-  return left;
-}
-
-HRESULT FileTools::GetTypeInfoCount(uint32_t* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT FileTools::GetTypeInfo(uint32_t, LCID, void** typeInfo) {
-  if (typeInfo) *typeInfo = nullptr;
-  return E_NOTIMPL;
-}
+FileTools::FileTools(ComModuleCounter& module) : ComDispatchObject(module, IID_IFileTools) {}
 
 HRESULT FileTools::GetIDsOfNames(const IID&, OLECHAR** names, uint32_t count, LCID, DISPID* ids) {
   return LookupDispatchNames(kMemberNames, std::size(kMemberNames), names, count, ids);

@@ -5,20 +5,15 @@
 #include <string>
 
 #include "filetools/IFileTools.h"
-#include "platform/ComLiteObject.h"
+#include "platform/ComLiteDispatchObject.h"
 
 namespace quillon::filetools {
 
-class FileTools final : public IFileTools {
+class FileTools final : public com::ComDispatchObject<IFileTools> {
  public:
   explicit FileTools(com::ComModuleCounter& module);
 
-  com::HRESULT QueryInterface(const com::IID& riid, void** object) override;
-  uint32_t AddRef() override;
-  uint32_t Release() override;
 
-  com::HRESULT GetTypeInfoCount(uint32_t* count) override;
-  com::HRESULT GetTypeInfo(uint32_t index, com::LCID lcid, void** typeInfo) override;
   com::HRESULT GetIDsOfNames(const com::IID& riid, com::OLECHAR** names, uint32_t count, com::LCID lcid,
                              com::DISPID* ids) override;
   com::HRESULT Invoke(com::DISPID id, const com::IID& riid, com::LCID lcid, uint16_t flags, com::DISPPARAMS* params,
@@ -52,7 +47,6 @@ class FileTools final : public IFileTools {
 
  private:
   ~FileTools() = default;
-  com::ComRefCount refs_;
 };
 
 }  // namespace quillon::filetools

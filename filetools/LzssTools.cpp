@@ -115,37 +115,7 @@ HRESULT CheckReadable(const std::string& path) {
 
 }  // namespace
 
-LzssTools::LzssTools(ComModuleCounter& module) : refs_(module) {}
-
-HRESULT LzssTools::QueryInterface(const IID& riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_ILzssTools) {
-    *object = static_cast<ILzssTools*>(this);
-    AddRef();
-    return S_OK;
-  }
-  return E_NOINTERFACE;
-}
-
-uint32_t LzssTools::AddRef() { return refs_.Increment(); }
-
-uint32_t LzssTools::Release() {
-  const uint32_t left = refs_.Decrement();
-  if (left == 0) delete this;
-  return left;
-}
-
-HRESULT LzssTools::GetTypeInfoCount(uint32_t* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT LzssTools::GetTypeInfo(uint32_t, LCID, void** typeInfo) {
-  if (typeInfo) *typeInfo = nullptr;
-  return E_NOTIMPL;
-}
+LzssTools::LzssTools(ComModuleCounter& module) : ComDispatchObject(module, IID_ILzssTools) {}
 
 HRESULT LzssTools::GetIDsOfNames(const IID&, OLECHAR** names, uint32_t count, LCID, DISPID* ids) {
   return LookupDispatchNames(kMemberNames, std::size(kMemberNames), names, count, ids);

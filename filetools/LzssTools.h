@@ -10,20 +10,15 @@
 // the output cut at its end; S_FALSE when the result was shorter); any
 // other VARIANT gives E_INVALIDARG.
 #include "filetools/ILzssTools.h"
-#include "platform/ComLiteObject.h"
+#include "platform/ComLiteDispatchObject.h"
 
 namespace quillon::filetools {
 
-class LzssTools final : public ILzssTools {
+class LzssTools final : public com::ComDispatchObject<ILzssTools> {
  public:
   explicit LzssTools(com::ComModuleCounter& module);
 
-  com::HRESULT QueryInterface(const com::IID& riid, void** object) override;
-  uint32_t AddRef() override;
-  uint32_t Release() override;
 
-  com::HRESULT GetTypeInfoCount(uint32_t* count) override;
-  com::HRESULT GetTypeInfo(uint32_t index, com::LCID lcid, void** typeInfo) override;
   com::HRESULT GetIDsOfNames(const com::IID& riid, com::OLECHAR** names, uint32_t count, com::LCID lcid,
                              com::DISPID* ids) override;
   com::HRESULT Invoke(com::DISPID id, const com::IID& riid, com::LCID lcid, uint16_t flags, com::DISPPARAMS* params,
@@ -42,7 +37,6 @@ class LzssTools final : public ILzssTools {
 
  private:
   ~LzssTools() = default;
-  com::ComRefCount refs_;
 };
 
 }  // namespace quillon::filetools

@@ -84,40 +84,10 @@ bool WriteImageFile(const std::string& path, const std::vector<uint8_t>& image) 
 
 }  // namespace
 
-VelmorArchive::VelmorArchive(ComModuleCounter& module) : refs_(module) {}
+VelmorArchive::VelmorArchive(ComModuleCounter& module) : ComDispatchObject(module, IID_IVelmorArchive) {}
 
 VelmorArchive::~VelmorArchive() {
   if (current_) current_->Abort();
-}
-
-HRESULT VelmorArchive::QueryInterface(const IID& riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IVelmorArchive) {
-    *object = static_cast<IVelmorArchive*>(this);
-    AddRef();
-    return S_OK;
-  }
-  return E_NOINTERFACE;
-}
-
-uint32_t VelmorArchive::AddRef() { return refs_.Increment(); }
-
-uint32_t VelmorArchive::Release() {
-  const uint32_t left = refs_.Decrement();
-  if (left == 0) delete this;
-  return left;
-}
-
-HRESULT VelmorArchive::GetTypeInfoCount(uint32_t* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT VelmorArchive::GetTypeInfo(uint32_t, LCID, void** typeInfo) {
-  if (typeInfo) *typeInfo = nullptr;
-  return E_NOTIMPL;
 }
 
 HRESULT VelmorArchive::GetIDsOfNames(const IID&, OLECHAR** names, uint32_t count, LCID, DISPID* ids) {

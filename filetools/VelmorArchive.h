@@ -7,20 +7,15 @@
 
 #include "filetools/CVmArchive.h"
 #include "filetools/IVelmorArchive.h"
-#include "platform/ComLiteObject.h"
+#include "platform/ComLiteDispatchObject.h"
 
 namespace quillon::filetools {
 
-class VelmorArchive final : public IVelmorArchive {
+class VelmorArchive final : public com::ComDispatchObject<IVelmorArchive> {
  public:
   explicit VelmorArchive(com::ComModuleCounter& module);
 
-  com::HRESULT QueryInterface(const com::IID& riid, void** object) override;
-  uint32_t AddRef() override;
-  uint32_t Release() override;
 
-  com::HRESULT GetTypeInfoCount(uint32_t* count) override;
-  com::HRESULT GetTypeInfo(uint32_t index, com::LCID lcid, void** typeInfo) override;
   com::HRESULT GetIDsOfNames(const com::IID& riid, com::OLECHAR** names, uint32_t count, com::LCID lcid,
                              com::DISPID* ids) override;
   com::HRESULT Invoke(com::DISPID id, const com::IID& riid, com::LCID lcid, uint16_t flags, com::DISPPARAMS* params,
@@ -78,7 +73,6 @@ class VelmorArchive final : public IVelmorArchive {
   int FindMember(com::BSTR Filename) const;
   const CVmArchiveEntry* EntryAt(int32_t index) const;
 
-  com::ComRefCount refs_;
   std::unique_ptr<CVmArchive> current_;
 };
 

@@ -87,7 +87,8 @@ long ResourceGuard(Fn&& fn) {
 
 }  // namespace
 
-CVelmorPackageReaderCtrl::CVelmorPackageReaderCtrl(ComModuleCounter& module) : m_refs(module) {
+CVelmorPackageReaderCtrl::CVelmorPackageReaderCtrl(ComModuleCounter& module)
+    : ComDispatchObject(module, DIID__DVelmorPackageReader) {
   ComRegistration::CoInitialize();
   ComRegistration::CoCreateInstance(filetools::CLSID_FileTools, nullptr, CLSCTX_INPROC_SERVER,
                                     filetools::IID_IFileTools, m_pFileTools.OutVoid());
@@ -100,36 +101,6 @@ CVelmorPackageReaderCtrl::~CVelmorPackageReaderCtrl() {
   m_pArchive.Reset();
   m_pFileTools.Reset();
   ComRegistration::CoUninitialize();
-}
-
-HRESULT CVelmorPackageReaderCtrl::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID__DVelmorPackageReader) {
-    *object = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  return E_NOINTERFACE;
-}
-
-uint32_t CVelmorPackageReaderCtrl::AddRef() { return m_refs.Increment(); }
-
-uint32_t CVelmorPackageReaderCtrl::Release() {
-  const uint32_t left = m_refs.Decrement();
-  if (left == 0) delete this;
-  return left;
-}
-
-HRESULT CVelmorPackageReaderCtrl::GetTypeInfoCount(uint32_t* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT CVelmorPackageReaderCtrl::GetTypeInfo(uint32_t, LCID, void** typeInfo) {
-  if (typeInfo) *typeInfo = nullptr;
-  return E_NOTIMPL;
 }
 
 HRESULT CVelmorPackageReaderCtrl::GetIDsOfNames(REFIID, OLECHAR** names, uint32_t count, LCID, DISPID* ids) {

@@ -10,27 +10,20 @@
 
 #include "filetools/IFileTools.h"
 #include "filetools/IVelmorArchive.h"
-#include "platform/ComLiteObject.h"
+#include "platform/ComLiteDispatchObject.h"
 #include "platform/ComLitePtr.h"
 #include "platform/ComLiteUnknown.h"
 
 namespace quillon::pkgreader {
 
-class CVelmorPackageReaderCtrl final : public com::IDispatch {
+class CVelmorPackageReaderCtrl final : public com::ComDispatchObject<com::IDispatch> {
  public:
   explicit CVelmorPackageReaderCtrl(com::ComModuleCounter& module);
   ~CVelmorPackageReaderCtrl();
   CVelmorPackageReaderCtrl(const CVelmorPackageReaderCtrl&) = delete;
   CVelmorPackageReaderCtrl& operator=(const CVelmorPackageReaderCtrl&) = delete;
 
-  // IUnknown
-  com::HRESULT QueryInterface(com::REFIID riid, void** object) override;
-  uint32_t AddRef() override;
-  uint32_t Release() override;
-
-  // IDispatch: dispatch ids 1..10.
-  com::HRESULT GetTypeInfoCount(uint32_t* count) override;
-  com::HRESULT GetTypeInfo(uint32_t index, com::LCID lcid, void** typeInfo) override;
+  // IUnknown and type information: ComDispatchObject. IDispatch: dispatch ids 1..10.
   com::HRESULT GetIDsOfNames(com::REFIID riid, com::OLECHAR** names, uint32_t count, com::LCID lcid,
                              com::DISPID* ids) override;
   com::HRESULT Invoke(com::DISPID id, com::REFIID riid, com::LCID lcid, uint16_t flags, com::DISPPARAMS* params,
@@ -67,7 +60,6 @@ class CVelmorPackageReaderCtrl final : public com::IDispatch {
   long VersionQuery(com::BSTR BigPkgFile, com::BSTR PkgName, com::BSTR SrcDir, VersionPart part);
   bool OpenArchivePackage(const std::string& bigPath, const std::string& pkg);
 
-  com::ComRefCount m_refs;
   com::ComPtr<filetools::IFileTools> m_pFileTools;
   com::ComPtr<filetools::IVelmorArchive> m_pArchive;
   com::VARIANT_BOOL m_legacyScriptNaming = com::VARIANT_FALSE;
