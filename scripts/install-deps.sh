@@ -9,6 +9,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev zlib1g-dev
   iputils-ping
+  qt6-base-dev qt6-charts-dev libgl-dev
+  xvfb xauth
+  help2man lintian desktop-file-utils appstream shared-mime-info xdg-utils fakeroot dpkg-dev file
 )
 
 missing=()
