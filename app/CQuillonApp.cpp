@@ -282,7 +282,9 @@ std::string CQuillonApp::GetMakerWebAddress() { return Unscramble(kMakerWebAddre
 
 std::string CQuillonApp::AboutVersionText(int major, int minor) {
   char text[64];
-  std::snprintf(text, sizeof text, "Quillon Version %d.%.d", major, minor);
+  // "%d.%.d" would print nothing for a minor number of 0 ("Quillon Version 1."),
+  // so the minor number is always written.
+  std::snprintf(text, sizeof text, "Quillon Version %d.%d", major, minor);
   return text;
 }
 

@@ -122,7 +122,7 @@ class CQuillonApp {
   // The name the windows registered at step 11 ("" before).
   const std::string& GetRegisteredClipboardFormat() const { return m_clipboardFormat; }
 
-  // "Quillon Version %d.%.d" of the program's major and minor numbers.
+  // "Quillon Version 1.0": the program's major and minor numbers.
   static std::string AboutVersionText(int major, int minor);
   static std::string AboutVersionText();
   // "quillon <version>" for --version.

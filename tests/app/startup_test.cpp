@@ -276,8 +276,8 @@ TEST(AppState, RecentFilesKeepFourAndSurviveARestart) {
 
 TEST(AppState, AboutVersionTextFollowsItsFormat) {
   EXPECT_EQ(CQuillonApp::AboutVersionText(2, 5), "Quillon Version 2.5");
-  // "%.d" prints nothing for a zero minor number.
-  EXPECT_EQ(CQuillonApp::AboutVersionText(1, 0), "Quillon Version 1.");
+  // A zero minor number is written, not left out.
+  EXPECT_EQ(CQuillonApp::AboutVersionText(1, 0), "Quillon Version 1.0");
   EXPECT_EQ(CQuillonApp::GetMakerWebAddress().rfind("https://", 0), 0u);
 }
 
