@@ -4,7 +4,9 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
@@ -199,12 +201,55 @@ void CFunctionView::OnRenameRequested(int position, const QString& name, quintpt
 }
 
 void CFunctionView::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState) {
-    DeleteSelected();
-    event->accept();
-    return;
+  // The main window's Edit commands take these keys first; a list without
+  // them still answers them the same way.
+  if (state() != QAbstractItemView::EditingState) {
+    bool handled = true;
+    if (event->key() == Qt::Key_Delete) DeleteSelected();
+    else if (event->matches(QKeySequence::Copy)) CopySelected();
+    else if (event->matches(QKeySequence::Cut)) CutSelected();
+    else if (event->matches(QKeySequence::Paste)) Paste();
+    else handled = false;
+    if (handled) {
+      event->accept();
+      return;
+    }
   }
   QTableView::keyPressEvent(event);
+}
+
+QMenu* CFunctionView::MakeContextMenu(QWidget* parent) {
+  auto* menu = new QMenu(parent);
+  menu->setObjectName(QStringLiteral("functionListMenu"));
+  const bool selected = !SelectedPositions().empty();
+  const auto add = [menu](const char* name, const QString& text, const QKeySequence& keys, bool enabled,
+                          std::function<void()> run) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(keys);
+    action->setEnabled(enabled);
+    QObject::connect(action, &QAction::triggered, menu, std::move(run));
+  };
+  add("menuCut", tr("Cu&t"), QKeySequence::Cut, selected, [this] { CutSelected(); });
+  add("menuCopy", tr("&Copy"), QKeySequence::Copy, selected, [this] { CopySelected(); });
+  add("menuPaste", tr("&Paste"), QKeySequence::Paste, DriverClipboard::HasBlock(), [this] { Paste(); });
+  add("menuDelete", tr("&Delete"), QKeySequence::Delete, selected, [this] { DeleteSelected(); });
+  menu->addSeparator();
+  const QModelIndex current = currentIndex();
+  add("menuRename", tr("&Rename"), QKeySequence(Qt::Key_F2), current.isValid() && selected,
+      [this, current] { edit(current.siblingAtColumn(CFunctionListModel::kNameColumn)); });
+  add("menuNewFunction", tr("&New Function"), QKeySequence(), m_document.Doc().CanNewFunction(),
+      [this] { NewFunction(); });
+  add("menuSelectAll", tr("Select &All"), QKeySequence::SelectAll, FunctionCount() > 0,
+      [this] { SelectAllFunctions(); });
+  return menu;
+}
+
+void CFunctionView::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu* menu = MakeContextMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(event->globalPos());
+  event->accept();
 }
 
 // --- Drag and drop -------------------------------------------------------------

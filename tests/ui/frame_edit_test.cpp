@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QLabel>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QRadioButton>
 #include <QTest>
@@ -178,6 +180,37 @@ TEST_F(FrameTest, DragMovesWithinTheListAndCopiesOntoAnotherDriver) {
   EXPECT_EQ(Drop(otherFrame.FunctionView(), data.get(), 0), Qt::CopyAction);
   EXPECT_EQ(Names(otherFrame), (std::vector<std::string>{"X", "A"}));
   EXPECT_EQ(Names(frame).size(), 5u);
+}
+
+TEST_F(FrameTest, SortedByNameTheListStillActsOnTheRightFunctions) {
+  DriverDocument& document = Open(WriteDriver("a.vir", "Other", {"b", "A", "C", "a2"}));
+  CDriverFrame frame(document);
+  frame.show();
+  CFunctionView* list = frame.FunctionView();
+  QHeaderView* header = list->horizontalHeader();
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(1) + 20, 5));
+  EXPECT_EQ(Names(frame), (std::vector<std::string>{"A", "a2", "b", "C"}));  // letter case ignored
+  EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"1", "3", "0", "2"}));
+
+  list->selectRow(0);  // "A", second in the driver
+  EXPECT_EQ(frame.SelectedPositions(), std::vector<int>{1});
+  RenameInPlace(list, 2, QStringLiteral("Bee"));  // "b"
+  EXPECT_STREQ(document.Doc().GetDriver().GetFunction(0)->GetName(), "Bee");
+
+  list->selectRow(0);
+  std::unique_ptr<QMenu> menu(list->MakeContextMenu(nullptr));
+  auto* cut = menu->findChild<QAction*>("menuCut");
+  ASSERT_NE(cut, nullptr);
+  EXPECT_TRUE(cut->isEnabled());
+  cut->trigger();
+  EXPECT_EQ(Names(frame), (std::vector<std::string>{"a2", "Bee", "C"}));
+  list->selectRow(2);
+  QTest::keyClick(list, Qt::Key_V, Qt::ControlModifier);  // paste with the keyboard
+  EXPECT_EQ(document.Doc().GetDriver().GetFunctionCount(), 4);
+
+  // Clicking "Index" puts the list back in driver order.
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(0) + 10, 5));
+  EXPECT_EQ(Names(frame), (std::vector<std::string>{"Bee", "C", "a2", "A"}));
 }
 
 TEST_F(FrameTest, DeleteKeyDeletesTheSelectedFunctions) {
