@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
 
 #include "ui/DriverClipboard.h"
@@ -148,15 +149,27 @@ void CFunctionView::Render() {
   emit SelectionChanged();
 }
 
+namespace {
+
+// Marks the list as the one making an edit, for as long as the edit runs.
+class ActingScope {
+ public:
+  explicit ActingScope(bool& flag) : m_flag(flag) { m_flag = true; }
+  ~ActingScope() { m_flag = false; }
+  ActingScope(const ActingScope&) = delete;
+  ActingScope& operator=(const ActingScope&) = delete;
+
+ private:
+  bool& m_flag;
+};
+
+}  // namespace
+
 template <typename Edit>
 auto CFunctionView::RunEdit(Edit edit) {
   CDriverDoc& doc = m_document.Doc();
   doc.SetSelection(SelectedPositions());
-  struct Acting {
-    bool& flag;
-    explicit Acting(bool& f) : flag(f) { flag = true; }
-    ~Acting() { flag = false; }
-  } acting(m_acting);
+  const ActingScope acting(m_acting);
   return edit(doc);
 }
 
@@ -331,13 +344,15 @@ void CFunctionView::dropEvent(QDropEvent* event) {
   if (IsOwnDrag(data)) {
     // The document still holds the selection the drag started with (this
     // list's, or that of another window on the same driver).
-    bool& flag = m_acting;
-    flag = true;
+    const ActingScope acting(m_acting);
     m_document.Doc().MoveSelected(position);
-    flag = false;
     event->setDropAction(Qt::MoveAction);
   } else {
-    RunEdit([&block](CDriverDoc& doc) { return doc.PasteBlock(*block); });
+    // The merge may ask about conflicting names; it runs once the drag is
+    // over, so the dialog never holds up the other window's drag.
+    QTimer::singleShot(0, this, [this, copied = *block] {
+      RunEdit([&copied](CDriverDoc& doc) { return doc.PasteBlock(copied); });
+    });
     event->setDropAction(Qt::CopyAction);
   }
   event->accept();

@@ -10,6 +10,7 @@
 #include <QTabWidget>
 
 #include "app/CAccessCodes.h"
+#include "app/CProfile.h"
 #include "tests/ui/frame_test_support.h"
 #include "ui/DetailView.h"
 #include "ui/DriverFrame.h"
@@ -85,7 +86,7 @@ TEST_F(FrameTest, LoadShowsTheImportErrorsInTheirListAndReplacesTheFunctions) {
   EXPECT_NE(QtPrompt::ShownBoxes().back().text.find("missing.ini: "), std::string::npos);
 }
 
-TEST_F(FrameTest, ExportWritesTheSelectedFunctionsUnderTheProposedName) {
+TEST_F(FrameTest, ExportWritesTheSelectedFunctionsUnderTheProposedNameAndAutoSelectIsKept) {
   CAccessCodes::SetAdvancedMode();
   DriverDocument& document = Open(WriteDriver("a.vir", "Other", {"A", "B", "C"}));
   CDriverFrame frame(document);
@@ -101,6 +102,11 @@ TEST_F(FrameTest, ExportWritesTheSelectedFunctionsUnderTheProposedName) {
   EXPECT_EQ(written.GetString("HEADER", "function_count", ""), "2");
   EXPECT_EQ(written.GetString("function_0", "function_name", ""), "B");
   EXPECT_EQ(written.GetString("function_1", "function_name", ""), "C");
+
+  auto* autoSelect = Find<QCheckBox>(&frame, "autoSelectCheck");
+  EXPECT_TRUE(autoSelect->isChecked());  // the learn preference, 1 by default
+  autoSelect->click();
+  EXPECT_EQ(CProfile::GetLearnAutoSelect(), 0);
 
   // Cancelling the dialog writes nothing.
   std::filesystem::remove(out);

@@ -61,6 +61,7 @@ Qt::DropAction Drop(CFunctionView* list, QMimeData* data, int row) {
   QDropEvent drop(QPointF(point), actions, data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(list->viewport(), &drop);
   EXPECT_TRUE(drop.isAccepted());
+  QApplication::processEvents();  // a copy is merged once the drag is over
   return drop.dropAction();
 }
 
