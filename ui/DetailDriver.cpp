@@ -41,7 +41,7 @@ CDetailDriver::~CDetailDriver() = default;
 QString CDetailDriver::StartFolder() const {
   const QString typed = m_ui->iniPathEdit->text();
   if (!typed.isEmpty()) return QFileInfo(typed).absolutePath();
-  const std::string& path = const_cast<CDetailDriver*>(this)->Doc().GetPathName();
+  const std::string& path = Doc().GetPathName();
   if (!path.empty()) return QFileInfo(QString::fromStdString(path)).absolutePath();
   return QString::fromStdString(CConfigFiles::GetFolder(CConfigFiles::kDriverFolder));
 }

@@ -26,6 +26,7 @@ class CDetailPane : public QWidget {
  protected:
   DriverDocument& Document() { return m_document; }
   CDriverDoc& Doc();
+  const CDriverDoc& Doc() const;
   const std::vector<int>& Selection() const { return m_selection; }
   // Gives the document this window's selection before an edit of it.
   void HandSelectionToDocument();

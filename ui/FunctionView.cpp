@@ -4,12 +4,15 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QHeaderView>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <algorithm>
 
 #include "ui/DriverClipboard.h"
@@ -146,15 +149,27 @@ void CFunctionView::Render() {
   emit SelectionChanged();
 }
 
+namespace {
+
+// Marks the list as the one making an edit, for as long as the edit runs.
+class ActingScope {
+ public:
+  explicit ActingScope(bool& flag) : m_flag(flag) { m_flag = true; }
+  ~ActingScope() { m_flag = false; }
+  ActingScope(const ActingScope&) = delete;
+  ActingScope& operator=(const ActingScope&) = delete;
+
+ private:
+  bool& m_flag;
+};
+
+}  // namespace
+
 template <typename Edit>
 auto CFunctionView::RunEdit(Edit edit) {
   CDriverDoc& doc = m_document.Doc();
   doc.SetSelection(SelectedPositions());
-  struct Acting {
-    bool& flag;
-    explicit Acting(bool& f) : flag(f) { flag = true; }
-    ~Acting() { flag = false; }
-  } acting(m_acting);
+  const ActingScope acting(m_acting);
   return edit(doc);
 }
 
@@ -199,12 +214,55 @@ void CFunctionView::OnRenameRequested(int position, const QString& name, quintpt
 }
 
 void CFunctionView::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState) {
-    DeleteSelected();
-    event->accept();
-    return;
+  // The main window's Edit commands take these keys first; a list without
+  // them still answers them the same way.
+  if (state() != QAbstractItemView::EditingState) {
+    bool handled = true;
+    if (event->key() == Qt::Key_Delete) DeleteSelected();
+    else if (event->matches(QKeySequence::Copy)) CopySelected();
+    else if (event->matches(QKeySequence::Cut)) CutSelected();
+    else if (event->matches(QKeySequence::Paste)) Paste();
+    else handled = false;
+    if (handled) {
+      event->accept();
+      return;
+    }
   }
   QTableView::keyPressEvent(event);
+}
+
+QMenu* CFunctionView::MakeContextMenu(QWidget* parent) {
+  auto* menu = new QMenu(parent);
+  menu->setObjectName(QStringLiteral("functionListMenu"));
+  const bool selected = !SelectedPositions().empty();
+  const auto add = [menu](const char* name, const QString& text, const QKeySequence& keys, bool enabled,
+                          std::function<void()> run) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(keys);
+    action->setEnabled(enabled);
+    QObject::connect(action, &QAction::triggered, menu, std::move(run));
+  };
+  add("menuCut", tr("Cu&t"), QKeySequence::Cut, selected, [this] { CutSelected(); });
+  add("menuCopy", tr("&Copy"), QKeySequence::Copy, selected, [this] { CopySelected(); });
+  add("menuPaste", tr("&Paste"), QKeySequence::Paste, DriverClipboard::HasBlock(), [this] { Paste(); });
+  add("menuDelete", tr("&Delete"), QKeySequence::Delete, selected, [this] { DeleteSelected(); });
+  menu->addSeparator();
+  const QModelIndex current = currentIndex();
+  add("menuRename", tr("&Rename"), QKeySequence(Qt::Key_F2), current.isValid() && selected,
+      [this, current] { edit(current.siblingAtColumn(CFunctionListModel::kNameColumn)); });
+  add("menuNewFunction", tr("&New Function"), QKeySequence(), m_document.Doc().CanNewFunction(),
+      [this] { NewFunction(); });
+  add("menuSelectAll", tr("Select &All"), QKeySequence::SelectAll, FunctionCount() > 0,
+      [this] { SelectAllFunctions(); });
+  return menu;
+}
+
+void CFunctionView::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu* menu = MakeContextMenu(this);
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(event->globalPos());
+  event->accept();
 }
 
 // --- Drag and drop -------------------------------------------------------------
@@ -286,13 +344,15 @@ void CFunctionView::dropEvent(QDropEvent* event) {
   if (IsOwnDrag(data)) {
     // The document still holds the selection the drag started with (this
     // list's, or that of another window on the same driver).
-    bool& flag = m_acting;
-    flag = true;
+    const ActingScope acting(m_acting);
     m_document.Doc().MoveSelected(position);
-    flag = false;
     event->setDropAction(Qt::MoveAction);
   } else {
-    RunEdit([&block](CDriverDoc& doc) { return doc.PasteBlock(*block); });
+    // The merge may ask about conflicting names; it runs once the drag is
+    // over, so the dialog never holds up the other window's drag.
+    QTimer::singleShot(0, this, [this, copied = *block] {
+      RunEdit([&copied](CDriverDoc& doc) { return doc.PasteBlock(copied); });
+    });
     event->setDropAction(Qt::CopyAction);
   }
   event->accept();

@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+class QMenu;
 class QSortFilterProxyModel;
 
 namespace quillon::ui {
@@ -48,6 +49,9 @@ class CFunctionView : public QTableView {
   int NewFunction();
   void SelectAllFunctions();
 
+  // The list's own menu (right click): the Edit commands and Rename.
+  QMenu* MakeContextMenu(QWidget* parent);
+
   // The drag data of the current selection (null when nothing is selected or
   // the copy failed): the functions' clipboard block and the drag source.
   QMimeData* MakeDragData();
@@ -58,6 +62,7 @@ class CFunctionView : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void startDrag(Qt::DropActions supportedActions) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;

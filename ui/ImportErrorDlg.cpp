@@ -14,7 +14,7 @@ CDlgImportError::CDlgImportError(const QString& heading, const QStringList& mess
   setWindowTitle(QString::fromUtf8(TQVXIrIni::kErrorDialogCaption));
   m_ui->errorHeading->setText(heading);
   m_ui->errorList->addItems(messages);
-  resize(std::max(width(), 460), std::max(height(), 300));
+  resize(std::max(sizeHint().width(), 520), 320);
 }
 
 CDlgImportError::~CDlgImportError() = default;

@@ -20,6 +20,8 @@ class CRuleSpinBox : public QSpinBox {
   void SetRules(ReadRule read, StepRule step);
   // The value without emitting Committed (a redraw).
   void ShowValue(int value);
+  // The spin control: the step rule, then Committed.
+  void stepBy(int steps) override;
 
  signals:
   // The user confirmed a typed value or pressed the spin control.
@@ -29,7 +31,6 @@ class CRuleSpinBox : public QSpinBox {
   QValidator::State validate(QString& input, int& pos) const override;
   int valueFromText(const QString& text) const override;
   QString textFromValue(int value) const override;
-  void stepBy(int steps) override;
 
  private:
   ReadRule m_read;

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QImage>
 #include <QPixmap>
+#include <QAbstractButton>
 #include <QTabWidget>
 
 #include "app/CAccessCodes.h"
@@ -11,6 +12,10 @@
 #include "ui/DetailView.h"
 #include "ui/DriverFrame.h"
 #include "ui/FunctionView.h"
+#include "ui/CopyConflictDlg.h"
+#include "ui/ImportErrorDlg.h"
+#include "irmodel/CDriverDoc.h"
+#include "irmodel/TQVXIrIni.h"
 
 namespace quillon::ui {
 namespace {
@@ -46,6 +51,31 @@ TEST_F(FrameTest, EveryTabDrawsItsContent) {
       QDir().mkpath(keep);
       picture.save(keep + QStringLiteral("/frame-%1.png").arg(tabs->tabText(i)));
     }
+  }
+}
+
+TEST_F(FrameTest, TheConflictAndImportErrorDialogsDrawTheirTexts) {
+  const QString keep = qEnvironmentVariable("QUILLON_UI_GRAB_DIR");
+  CCopyConflictDlg conflict(QStringLiteral("A function named \"POWER\" already exists in this driver."),
+                            CDriverDoc::ConflictOptions());
+  conflict.show();
+  QApplication::processEvents();
+  // Every choice is readable in full.
+  for (QWidget* choice : conflict.findChildren<QAbstractButton*>())
+    EXPECT_GE(choice->width(), choice->sizeHint().width()) << choice->objectName().toStdString();
+  const QImage conflictPicture = conflict.grab().toImage();
+  EXPECT_GT(Colours(conflictPicture), 8);
+
+  CDlgImportError errors(QString::fromStdString(TQVXIrIni::ErrorHeading()),
+                         {QStringLiteral("sub of fcn 0: Invalid timebase"), QStringLiteral("fcn 1: Bad/Duplicate name")});
+  errors.show();
+  QApplication::processEvents();
+  const QImage errorPicture = errors.grab().toImage();
+  EXPECT_GT(Colours(errorPicture), 8);
+  if (!keep.isEmpty()) {
+    QDir().mkpath(keep);
+    conflictPicture.save(keep + QStringLiteral("/conflict-dialog.png"));
+    errorPicture.save(keep + QStringLiteral("/import-errors-dialog.png"));
   }
 }
 
