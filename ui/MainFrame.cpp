@@ -442,6 +442,7 @@ bool CMainFrame::OpenDriver(const std::string& path) {
 bool CMainFrame::AddDocument(DriverDocument* document) {
   m_documents.push_back(document);
   connect(document, &DriverDocument::TitleChanged, this, [this, document] { UpdateTitles(document); });
+  connect(document, &DriverDocument::Changed, this, &CMainFrame::UpdateCommandState);
   if (CreateFrame(document)) return true;
   m_documents.pop_back();
   delete document;
@@ -510,7 +511,6 @@ QMdiSubWindow* CMainFrame::CreateFrame(DriverDocument* document) {
     OnFrameDestroyed(document);
   });
   connect(frame, &CDriverFrame::CommandStateChanged, this, &CMainFrame::UpdateCommandState);
-  connect(document, &DriverDocument::Changed, this, &CMainFrame::UpdateCommandState);
 
   const QSize area = m_ui->mdiArea->viewport()->size();
   const QSize wanted(720, 480);

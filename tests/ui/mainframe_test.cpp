@@ -142,6 +142,35 @@ TEST_F(ShellTest, OpenEditSaveAsAndReopenThroughTheMenus) {
   }
 }
 
+TEST_F(ShellTest, EditCommandsActOnTheActiveDriverWindow) {
+  const std::string a = DriverPath("a.vir"), b = DriverPath("b.vir");
+  WriteDriver(a, {"POWER", "MUTE"});
+  WriteDriver(b, {"POWER"});
+  ASSERT_TRUE(Start({a, b}));
+  DriverDocument* first = Frame().Documents()[0];
+  DriverDocument* second = Frame().Documents()[1];
+  EXPECT_FALSE(Action("actionEditCopy")->isEnabled());  // nothing selected yet
+
+  Frame().MdiArea()->setActiveSubWindow(Frame().FramesOf(first).front());
+  Settle();
+  Trigger("actionEditSelectAll");
+  EXPECT_TRUE(Action("actionEditCut")->isEnabled());
+  Trigger("actionEditCopy");
+
+  // Pasted into the other driver: POWER is there already and is renamed.
+  Frame().MdiArea()->setActiveSubWindow(Frame().FramesOf(second).front());
+  Settle();
+  EXPECT_TRUE(Action("actionEditPaste")->isEnabled());
+  QtPrompt::SetNextChoice(static_cast<int>(CDriverDoc::ConflictChoice::kRenameNew));
+  Trigger("actionEditPaste");
+  EXPECT_EQ(QtPrompt::PendingAnswers(), 0u);
+  const TQVXIr& pasted = second->Doc().GetDriver();
+  EXPECT_NE(pasted.FindFunction("NewPOWER"), nullptr);
+  EXPECT_NE(pasted.FindFunction("MUTE"), nullptr);
+  EXPECT_EQ(first->Doc().GetDriver().GetFunctionCount(), 2);
+  EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Quillon - [b.vir*]"));
+}
+
 TEST_F(ShellTest, ClosingAChangedDriverAsksToSaveIt) {
   ASSERT_TRUE(Start({}));
   DriverDocument* document = Frame().Documents().front();
