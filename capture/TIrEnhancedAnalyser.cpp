@@ -45,8 +45,11 @@ bool Search(const TIrCycleSignal& signal, const TIrLevels& levels, double longGa
   const TIrTableFit fit(signal, levels, longGap);
   bool first = true;
   for (const TIrPeriodicity::Candidate& c : periodicity.Candidates()) {
+    // Splits come shortest first: once even a one-entry table cannot hold
+    // one, none of the rest can.
+    if (EncodedSize(1, c.header, c.body) > kMaxPairs && !first) break;
     TIrTableFit::Outcome outcome = TIrTableFit::Outcome::NoWindow;
-    if (c.header <= kMaxPairs && c.body <= kMaxPairs) {
+    if (EncodedSize(1, c.header, c.body) <= kMaxPairs && c.header <= kMaxPairs && c.body <= kMaxPairs) {
       outcome = fit.Fit(c.header, c.body, out);
       if (outcome == TIrTableFit::Outcome::Fits &&
           EncodedSize(static_cast<int>(out.times.size()), c.header, c.body) <= kMaxPairs) {
