@@ -40,11 +40,13 @@ int32_t FailureOf(int header, int body, TIrTableFit::Outcome outcome) {
 // The split search of one pass: the first split, shortest first, whose
 // lengths, time table and size fit the stored form.
 bool Search(const TIrCycleSignal& signal, const TIrLevels& levels, double longGap,
-            TIrEncoding& out, int& length, int32_t& failure) {
+            std::vector<TIrPeriodicity::Candidate>& candidates, TIrEncoding& out, int& length,
+            int32_t& failure) {
   const TIrPeriodicity periodicity(signal, levels, longGap);
   const TIrTableFit fit(signal, levels, longGap);
+  candidates = periodicity.Candidates(candidates);
   bool first = true;
-  for (const TIrPeriodicity::Candidate& c : periodicity.Candidates()) {
+  for (const TIrPeriodicity::Candidate& c : candidates) {
     // Splits come shortest first: once even a one-entry table cannot hold
     // one, none of the rest can.
     if (EncodedSize(1, c.header, c.body) > kMaxPairs && !first) break;
@@ -90,9 +92,10 @@ int32_t TIrEnhancedAnalyser::Quantise(const TIrCycleSignal& signal, TIrEncoding&
   if (signal.Size() < 2) return Code::kInsufficientSamples;
   const TIrLevels levels(signal);
   int32_t failure = Code::kFunctionTooLong;
-  if (Search(signal, levels, 0.0, out, headerPlusBody, failure)) return Code::kSuccess;
+  std::vector<TIrPeriodicity::Candidate> candidates;
+  if (Search(signal, levels, 0.0, candidates, out, headerPlusBody, failure)) return Code::kSuccess;
   // Again, taking close levels and all long gaps as equal.
-  if (Search(signal, levels, signal.CyclesOf(kLongGapMs), out, headerPlusBody, failure)) {
+  if (Search(signal, levels, signal.CyclesOf(kLongGapMs), candidates, out, headerPlusBody, failure)) {
     return Code::kSuccess;
   }
   out = TIrEncoding{};

@@ -44,14 +44,20 @@ bool TIrPeriodicity::Equal(int p, int q) const {
   return p % 2 == 1 && vp >= m_longGap && vq >= m_longGap;
 }
 
-std::vector<TIrPeriodicity::Candidate> TIrPeriodicity::Candidates() const {
+std::vector<TIrPeriodicity::Candidate> TIrPeriodicity::Candidates(
+    const std::vector<Candidate>& stricter) const {
   const int n = m_signal.Size();
+  // Records from the top down to here may still differ.
+  std::vector<int> top(static_cast<size_t>(n / 2 + 1), n - 2);
+  for (const Candidate& c : stricter) {
+    if (c.body <= n / 2) top[static_cast<size_t>(c.body)] = std::min(n - 2, 2 * (c.header + c.body) - 1);
+  }
   std::vector<Candidate> out;
   for (int b = 1; b <= n / 2; ++b) {
     // The last record that differs from its predecessor one body earlier
     // must lie in the header's reach.
     int last = -1;
-    for (int p = n - 2; p >= 2 * b; --p) {
+    for (int p = top[static_cast<size_t>(b)]; p >= 2 * b; --p) {
       if (!Equal(p, p - 2 * b)) {
         last = p;
         break;

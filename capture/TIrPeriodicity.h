@@ -26,8 +26,10 @@ class TIrPeriodicity {
 
   bool Equal(int p, int q) const;
   // One split per body length, the shortest header that length allows;
-  // ordered by header + body, then by header.
-  std::vector<Candidate> Candidates() const;
+  // ordered by header + body, then by header. STRICTER, the splits of a
+  // stricter equality on the same signal, saves comparing again what they
+  // already found equal.
+  std::vector<Candidate> Candidates(const std::vector<Candidate>& stricter = {}) const;
 
  private:
   const TIrCycleSignal& m_signal;

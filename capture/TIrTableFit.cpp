@@ -27,18 +27,38 @@ uint16_t ValueIn(double mean, double low, double high) {
 }  // namespace
 
 TIrTableFit::TIrTableFit(const TIrCycleSignal& signal, const TIrLevels& levels, double longGap)
-    : m_signal(signal), m_levels(levels), m_longGap(longGap) {}
+    : m_signal(signal), m_levels(levels), m_longGap(longGap), m_mostSelectors(signal.Size()) {}
 
 TIrTableFit::Outcome TIrTableFit::Fit(int header, int body, TIrEncoding& out) const {
-  std::vector<Entry> perSelector;
-  if (!Windows(header, body, perSelector)) return Outcome::NoWindow;
-  std::vector<Entry> entries = ShareByLevel(perSelector);
+  const int selectors = 2 * (header + body);
+  if (selectors > m_mostSelectors) return Outcome::TooManyTimes;
+  std::vector<Window> windows;
+  if (!Windows(header, body, windows)) return Outcome::NoWindow;
+  std::vector<Entry> entries = ShareByLevel(windows);
   if (DistinctValues(entries) > kMaxTimes) {
     entries = Stab(std::move(entries));
-    if (DistinctValues(entries) > kMaxTimes) return Outcome::TooManyTimes;
+    if (DistinctValues(entries) > kMaxTimes) {
+      LimitSelectors();
+      return Outcome::TooManyTimes;
+    }
   }
   Encode(header, body, entries, out);
   return Outcome::Fits;
+}
+
+// Once a table overflows, the splits that cannot but overflow are found at
+// once: StabCount only grows with the records counted, so the last count
+// that still fits is found by bisection.
+void TIrTableFit::LimitSelectors() const {
+  if (m_limited) return;
+  m_limited = true;
+  int fits = 0;
+  int fails = m_signal.Size() + 1;
+  while (fails - fits > 1) {
+    const int mid = (fits + fails) / 2;
+    (StabCount(mid) <= kMaxTimes ? fits : fails) = mid;
+  }
+  m_mostSelectors = fits;
 }
 
 // ---- the window of each selector record ----
@@ -46,59 +66,85 @@ TIrTableFit::Outcome TIrTableFit::Fit(int header, int body, TIrEncoding& out) co
 // The window of a selector record is where a value lies within its share of
 // the tolerance of the record itself and of every record played back from
 // it. False when some window is empty.
-bool TIrTableFit::Windows(int header, int body, std::vector<Entry>& perSelector) const {
+bool TIrTableFit::Windows(int header, int body, std::vector<Window>& windows) const {
   const int n = m_signal.Size();
   const int selectors = 2 * (header + body);
+  windows.assign(static_cast<size_t>(selectors), Window{});
   for (int q = 0; q < selectors; ++q) {
     if (q == n - 1) continue;  // the final gap takes no entry of its own
     const double v = m_signal.values[static_cast<size_t>(q)];
     const double reach = kWindowShare * TIrCycleSignal::Tolerance(v);
-    Entry e;
-    e.low = v - reach;
-    e.high = v + reach;
-    e.sum = v;
-    e.count = 1;
-    e.gap = q % 2 == 1;
-    e.selectors = {q};
+    Window& w = windows[static_cast<size_t>(q)];
+    w = Window{v - reach, v + reach, v, 1};
     for (int p = q + 2 * body; q >= 2 * header && p < n - 1; p += 2 * body) {
       const double vp = m_signal.values[static_cast<size_t>(p)];
-      e.sum += vp;
-      e.count += 1;
-      if (m_longGap > 0.0 && e.gap && vp >= m_longGap) continue;
+      w.sum += vp;
+      w.count += 1;
+      if (m_longGap > 0.0 && q % 2 == 1 && vp >= m_longGap) continue;
       const double r = kWindowShare * TIrCycleSignal::Tolerance(vp);
-      e.low = std::max(e.low, vp - r);
-      e.high = std::min(e.high, vp + r);
+      w.low = std::max(w.low, vp - r);
+      w.high = std::min(w.high, vp + r);
     }
-    if (e.low > e.high) return false;
-    perSelector.push_back(std::move(e));
+    if (w.low > w.high) return false;
   }
   return true;
 }
 
+// The fewest values that can lie in the windows of the first RECORDS
+// records themselves (each widened by the rounding of a value): no split
+// naming them all can do with fewer.
+int TIrTableFit::StabCount(int records) const {
+  std::vector<std::pair<double, double>> spans;  // (high, low)
+  for (int q = 0; q < records && q < m_signal.Size() - 1; ++q) {
+    const double v = m_signal.values[static_cast<size_t>(q)];
+    const double reach = kWindowShare * TIrCycleSignal::Tolerance(v) + 0.5;
+    spans.emplace_back(std::clamp(v + reach, 1.0, 65535.0), std::clamp(v - reach, 1.0, 65535.0));
+  }
+  std::sort(spans.begin(), spans.end());
+  int points = 0;
+  double point = -1.0;
+  for (const auto& [high, low] : spans) {
+    if (points > 0 && low <= point) continue;
+    point = high;
+    ++points;
+  }
+  return points;
+}
+
 // ---- one value per level where the windows allow ----
 
-std::vector<TIrTableFit::Entry> TIrTableFit::ShareByLevel(std::vector<Entry>& perSelector) const {
-  std::map<int, std::vector<size_t>> byLevel;
-  for (size_t i = 0; i < perSelector.size(); ++i) {
-    byLevel[m_levels.LevelOf(perSelector[i].selectors.front())].push_back(i);
+std::vector<TIrTableFit::Entry> TIrTableFit::ShareByLevel(const std::vector<Window>& windows) const {
+  std::vector<std::pair<int, int>> byLevel;  // (level, selector record)
+  for (size_t q = 0; q < windows.size(); ++q) {
+    if (windows[q].count > 0) byLevel.emplace_back(m_levels.LevelOf(static_cast<int>(q)), static_cast<int>(q));
   }
+  std::sort(byLevel.begin(), byLevel.end());
+  auto single = [&](int q) {
+    const Window& w = windows[static_cast<size_t>(q)];
+    return Entry{w.low, w.high, w.sum, w.count, q % 2 == 1, {q}, 0};
+  };
   std::vector<Entry> out;
-  for (const auto& [level, members] : byLevel) {
-    Entry shared = perSelector[members.front()];
-    for (size_t k = 1; k < members.size(); ++k) {
-      const Entry& e = perSelector[members[k]];
-      shared.low = std::max(shared.low, e.low);
-      shared.high = std::min(shared.high, e.high);
-      shared.sum += e.sum;
-      shared.count += e.count;
-      shared.selectors.push_back(e.selectors.front());
+  for (size_t first = 0; first < byLevel.size();) {
+    size_t end = first;
+    Entry shared = single(byLevel[first].second);
+    shared.selectors.clear();
+    for (; end < byLevel.size() && byLevel[end].first == byLevel[first].first; ++end) {
+      const Window& w = windows[static_cast<size_t>(byLevel[end].second)];
+      shared.low = std::max(shared.low, w.low);
+      shared.high = std::min(shared.high, w.high);
+      if (end > first) {
+        shared.sum += w.sum;
+        shared.count += w.count;
+      }
+      shared.selectors.push_back(byLevel[end].second);
     }
     if (shared.low <= shared.high) {
       out.push_back(std::move(shared));
-      continue;
+    } else {
+      // The level's windows do not meet: each record keeps its own value.
+      for (size_t i = first; i < end; ++i) out.push_back(single(byLevel[i].second));
     }
-    // The level's windows do not meet: each record keeps its own value.
-    for (size_t i : members) out.push_back(perSelector[i]);
+    first = end;
   }
   for (Entry& e : out) e.value = ValueIn(e.sum / e.count, e.low, e.high);
   return out;

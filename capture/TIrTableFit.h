@@ -32,6 +32,13 @@ class TIrTableFit {
   Outcome Fit(int header, int body, TIrEncoding& out) const;
 
  private:
+  // Where the value of one selector record may lie, and what it stands for.
+  struct Window {
+    double low = 0.0;
+    double high = 0.0;
+    double sum = 0.0;
+    int count = 0;  // 0: the final gap, which takes no entry of its own
+  };
   // The values that share one table entry.
   struct Entry {
     double low = 0.0;
@@ -42,15 +49,21 @@ class TIrTableFit {
     std::vector<int> selectors;  // selector records
     uint16_t value = 0;
   };
-  bool Windows(int header, int body, std::vector<Entry>& perSelector) const;
-  std::vector<Entry> ShareByLevel(std::vector<Entry>& perSelector) const;
+  bool Windows(int header, int body, std::vector<Window>& windows) const;
+  std::vector<Entry> ShareByLevel(const std::vector<Window>& windows) const;
   static std::vector<Entry> Stab(std::vector<Entry> entries);
   static int DistinctValues(const std::vector<Entry>& entries);
   void Encode(int header, int body, const std::vector<Entry>& entries, TIrEncoding& out) const;
+  int StabCount(int records) const;
+  void LimitSelectors() const;
 
   const TIrCycleSignal& m_signal;
   const TIrLevels& m_levels;
   double m_longGap;
+  // Splits naming more records overflow the table whatever they choose;
+  // worked out after the first overflow.
+  mutable int m_mostSelectors = 0;
+  mutable bool m_limited = false;
 };
 
 }  // namespace quillon
