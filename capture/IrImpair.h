@@ -5,7 +5,10 @@
 //   burst arrives as two bursts with a gap of one or two cycles between;
 // - leading noise: a flash of stray light, a few carrier cycles long, comes
 //   before the signal.
-// A capture that cannot be read is returned unchanged.
+// A capture that cannot be read is returned unchanged. The recorded results
+// of the specified analysis (tests/data/capture) include impaired captures:
+// changing what these functions make means recording those results again
+// with the specified analysis as it stands.
 #include <cstdint>
 #include <vector>
 
