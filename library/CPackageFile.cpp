@@ -1,0 +1,101 @@
+#include "library/CPackageFile.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "library/CVelmorPackageReader.h"
+#include "library/LibraryText.h"
+
+namespace quillon::library {
+
+namespace {
+
+constexpr const char* kModelKeys[] = {"TypeId", "BrandId", "ModelName", "Drvpkg", "Version"};
+
+}  // namespace
+
+CPackageFile::CPackageFile(std::string folder, std::string fileName)
+    : m_folder(std::move(folder)), m_fileName(std::move(fileName)) {}
+
+bool CPackageFile::LoadIni(CVelmorPackageReader& reader, const char* name, CMemINI& ini, std::string* why) {
+  ini.Clear();
+  const long size = reader.PkgFileSize(m_fileName, kSelfPackage, name, m_folder);
+  if (size <= 0) {
+    if (why) *why = std::string(name) + " is missing or the package cannot be read";
+    return false;
+  }
+  std::vector<char> buffer(static_cast<std::size_t>(size));
+  if (!reader.PkgFileRead(m_fileName, kSelfPackage, name, m_folder, buffer.data(), buffer.size())) {
+    if (why) *why = std::string(name) + " cannot be read from the package";
+    return false;
+  }
+  if (ini.LoadBuffer(buffer.data(), buffer.size()) <= 0) {
+    if (why) *why = std::string(name) + " holds no settings";
+    return false;
+  }
+  return true;
+}
+
+bool CPackageFile::Load(CVelmorPackageReader& reader, std::string* why) {
+  m_supportLoaded = LoadIni(reader, kSupportFile, m_support, why);
+  if (!m_supportLoaded) {
+    m_functionLoaded = false;
+    m_function.Clear();
+    return false;
+  }
+  m_functionLoaded = LoadIni(reader, kFunctionFile, m_function, nullptr);
+  return true;
+}
+
+std::vector<CIRFile> CPackageFile::GetSupportedModels(std::vector<std::string>* skipped) const {
+  std::vector<CIRFile> models;
+  const int num = m_support.GetInt("supported", "Num", 0);
+  if (num <= 0) {
+    if (skipped) skipped->push_back(std::string(kSupportFile) + ": [supported] Num is missing or not above 0");
+    return models;
+  }
+  // The sections model_0 .. model_Num that exist, in number order; walking
+  // the document's own sections keeps an absurd Num from costing anything.
+  std::vector<std::pair<int, const CMemINISection*>> sections;
+  for (int i = 0; i < m_support.GetCount(); ++i) {
+    const CMemINISection* section = m_support.GetAt(i);
+    const auto number = NumberedName(section->GetName(), "model_");
+    if (number && *number <= num && m_support.FindSection(section->GetName()) == section)
+      sections.emplace_back(*number, section);
+  }
+  std::sort(sections.begin(), sections.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+
+  for (const auto& [number, section] : sections) {
+    const std::string where = std::string(kSupportFile) + " [" + section->GetName() + "]";
+    const char* missing = nullptr;
+    for (const char* key : kModelKeys) {
+      if (section->GetString(key, "").empty()) {
+        missing = key;
+        break;
+      }
+    }
+    if (missing) {
+      if (skipped) skipped->push_back(where + ": " + missing + " is missing or empty");
+      continue;
+    }
+    const std::string version = section->GetString("Version", "");
+    std::vector<std::string> rejected;
+    const std::vector<int> versions = ParseVersionList(version, &rejected);
+    if (skipped)
+      for (const auto& r : rejected) skipped->push_back(where + ": version " + r + " is too large");
+    if (versions.empty()) {
+      if (skipped && rejected.empty()) skipped->push_back(where + ": Version \"" + version + "\" does not start with a digit");
+      continue;
+    }
+    CIRFile model;
+    model.m_typeKey = section->GetInt("TypeId", 0);
+    model.m_mfgKey = section->GetInt("BrandId", 0);
+    model.m_modelName = section->GetString("ModelName", "");
+    model.m_drvpkg = section->GetString("Drvpkg", "");
+    for (int v : versions) model.m_instances.push_back(CIRFileInstance{v, std::string(), m_fileName, m_folder});
+    models.push_back(std::move(model));
+  }
+  return models;
+}
+
+}  // namespace quillon::library
