@@ -58,7 +58,7 @@ void CDriverLibraryLoader::LoadPackage(const std::string& name) {
     return;
   }
   std::vector<std::string> notes;
-  if (package.IsFunctionLoaded()) {
+  if (package.IsFunctionLoaded() && m_mergedFunctionTexts.insert(package.GetFunctionText()).second) {
     m_contents.m_types.Merge(package.GetFunctionIni(), &notes);
     m_contents.m_manufacturers.Merge(package.GetFunctionIni(), &notes);
   }

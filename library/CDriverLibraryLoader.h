@@ -17,6 +17,7 @@
 #include <atomic>
 #include <cstddef>
 #include <string>
+#include <unordered_set>
 
 #include "library/CDriverLibraryContents.h"
 #include "library/CDriverLibraryScan.h"
@@ -57,6 +58,9 @@ class CDriverLibraryLoader {
   CVelmorPackageReader& m_reader;
   CDriverLibraryScan m_scan;
   CDriverLibraryContents m_contents;
+  // The "irfunction.ini" texts merged so far: packages mostly carry the same
+  // lists, and merging a text again adds nothing.
+  std::unordered_set<std::string> m_mergedFunctionTexts;
   std::atomic<std::size_t> m_done{0};
 };
 

@@ -17,34 +17,44 @@ constexpr const char* kModelKeys[] = {"TypeId", "BrandId", "ModelName", "Drvpkg"
 CPackageFile::CPackageFile(std::string folder, std::string fileName)
     : m_folder(std::move(folder)), m_fileName(std::move(fileName)) {}
 
-bool CPackageFile::LoadIni(CVelmorPackageReader& reader, const char* name, CMemINI& ini, std::string* why) {
-  ini.Clear();
+bool CPackageFile::ReadFile(CVelmorPackageReader& reader, const char* name, std::string& text, std::string* why) {
+  text.clear();
   const long size = reader.PkgFileSize(m_fileName, kSelfPackage, name, m_folder);
   if (size <= 0) {
     if (why) *why = std::string(name) + " is missing or the package cannot be read";
     return false;
   }
-  std::vector<char> buffer(static_cast<std::size_t>(size));
-  if (!reader.PkgFileRead(m_fileName, kSelfPackage, name, m_folder, buffer.data(), buffer.size())) {
+  text.assign(static_cast<std::size_t>(size), '\0');
+  if (!reader.PkgFileRead(m_fileName, kSelfPackage, name, m_folder, text.data(), text.size())) {
     if (why) *why = std::string(name) + " cannot be read from the package";
-    return false;
-  }
-  if (ini.LoadBuffer(buffer.data(), buffer.size()) <= 0) {
-    if (why) *why = std::string(name) + " holds no settings";
+    text.clear();
     return false;
   }
   return true;
 }
 
 bool CPackageFile::Load(CVelmorPackageReader& reader, std::string* why) {
-  m_supportLoaded = LoadIni(reader, kSupportFile, m_support, why);
+  m_support.Clear();
+  m_function.Clear();
+  m_functionParsed = false;
+  m_functionText.clear();
+  m_functionLoaded = false;
+  std::string support;
+  m_supportLoaded = ReadFile(reader, kSupportFile, support, why) && m_support.LoadBuffer(support) > 0;
   if (!m_supportLoaded) {
-    m_functionLoaded = false;
-    m_function.Clear();
+    if (why && !support.empty()) *why = std::string(kSupportFile) + " holds no settings";
     return false;
   }
-  m_functionLoaded = LoadIni(reader, kFunctionFile, m_function, nullptr);
+  m_functionLoaded = ReadFile(reader, kFunctionFile, m_functionText, nullptr);
   return true;
+}
+
+const CMemINI& CPackageFile::GetFunctionIni() const {
+  if (!m_functionParsed) {
+    m_functionParsed = true;
+    m_function.LoadBuffer(m_functionText);
+  }
+  return m_function;
 }
 
 std::vector<CIRFile> CPackageFile::GetSupportedModels(std::vector<std::string>* skipped) const {

@@ -31,15 +31,19 @@ class CPackageFile {
   // size, then the INI text. True when "irsupport.ini" was read and holds
   // data (a package without it lists nothing); otherwise WHY says what
   // failed. A missing or unreadable "irfunction.ini" only leaves its
-  // document empty.
+  // document empty. "irfunction.ini" is parsed when its document is first
+  // asked for, since most packages carry the same lists.
   bool Load(CVelmorPackageReader& reader, std::string* why = nullptr);
 
   const std::string& GetFileName() const { return m_fileName; }
   const std::string& GetFolder() const { return m_folder; }
   std::string GetPath() const { return m_folder + m_fileName; }
   const CMemINI& GetSupportIni() const { return m_support; }
-  const CMemINI& GetFunctionIni() const { return m_function; }
+  const CMemINI& GetFunctionIni() const;
+  // The bytes of "irfunction.ini" as read from the package.
+  const std::string& GetFunctionText() const { return m_functionText; }
   bool IsSupportLoaded() const { return m_supportLoaded; }
+  // True when "irfunction.ini" was read and is not empty.
   bool IsFunctionLoaded() const { return m_functionLoaded; }
 
   // The models of the support description: [supported] Num gives N (must be
@@ -51,13 +55,15 @@ class CPackageFile {
   std::vector<CIRFile> GetSupportedModels(std::vector<std::string>* skipped = nullptr) const;
 
  private:
-  // Reads one support file into INI; true when it was read and holds data.
-  bool LoadIni(CVelmorPackageReader& reader, const char* name, CMemINI& ini, std::string* why);
+  // Reads one support file's bytes into TEXT; true when there are any.
+  bool ReadFile(CVelmorPackageReader& reader, const char* name, std::string& text, std::string* why);
 
   std::string m_folder;
   std::string m_fileName;
   CMemINI m_support;
-  CMemINI m_function;
+  std::string m_functionText;
+  mutable CMemINI m_function;
+  mutable bool m_functionParsed = false;
   bool m_supportLoaded = false;
   bool m_functionLoaded = false;
 };
