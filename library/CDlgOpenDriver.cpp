@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/IPrompt.h"
+#include "irmodel/CDriverFile.h"
 #include "library/CVelmorPackageReader.h"
 #include "library/LibraryText.h"
 #include "platform/Cp1252.h"
@@ -217,7 +218,7 @@ bool CDlgOpenDriver::ReadPackagedDriver(const CIRFile& model, const CIRFileInsta
                                         std::vector<std::uint8_t>& bytes) {
   const std::string fileName = Cp1252ToUtf8(model.DriverFileName(instance));
   return m_reader.ReadWholeFile(instance.m_packageName, CPackageFile::kSelfPackage, fileName,
-                                AbsoluteFolder(instance.m_packageFolder), bytes);
+                                AbsoluteFolder(instance.m_packageFolder), bytes, CDriverFile::kMaxReadSize);
 }
 
 CDlgOpenDriver::EndResult CDlgOpenDriver::OnOK() {

@@ -162,6 +162,9 @@ class CDlgOpenDriver {
   const std::vector<library::CSkippedFile>& GetSkipped() const { return m_contents.m_skipped; }
   // True once an attempt found no library (later openings fall back at once).
   bool FoundNoLibrary() const { return m_noLibrary; }
+  // The library check of start-up (the library-available flag): the folder
+  // can be listed and holds at least one ".pkg", ".pki" or ".vir" file.
+  static bool CheckLibrary(const std::string& folder) { return library::CDriverLibraryScan::CheckLibrary(folder); }
 
   // The selected model (null when none).
   const CIRFile* GetSelectedModel() const;

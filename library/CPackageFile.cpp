@@ -24,6 +24,10 @@ bool CPackageFile::ReadFile(CVelmorPackageReader& reader, const char* name, std:
     if (why) *why = std::string(name) + " is missing or the package cannot be read";
     return false;
   }
+  if (size > kMaxSupportSize) {
+    if (why) *why = std::string(name) + " claims " + std::to_string(size) + " bytes, more than a support file holds";
+    return false;
+  }
   text.assign(static_cast<std::size_t>(size), '\0');
   if (!reader.PkgFileRead(m_fileName, kSelfPackage, name, m_folder, text.data(), text.size())) {
     if (why) *why = std::string(name) + " cannot be read from the package";

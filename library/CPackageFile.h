@@ -23,6 +23,8 @@ class CPackageFile {
   static constexpr const char* kFunctionFile = "irfunction.ini";
   // The package name that makes the control read from the big package itself.
   static constexpr const char* kSelfPackage = "vir.pki";
+  // A support file larger than this is taken for damage, not read.
+  static constexpr long kMaxSupportSize = 16L << 20;
 
   // FOLDER: the library folder as listed (with its trailing separator).
   CPackageFile(std::string folder, std::string fileName);

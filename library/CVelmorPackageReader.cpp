@@ -96,10 +96,10 @@ bool CVelmorPackageReader::PkgFileRead(const std::string& bigPackage, const std:
 
 bool CVelmorPackageReader::ReadWholeFile(const std::string& bigPackage, const std::string& packageName,
                                          const std::string& fileName, const std::string& folder,
-                                         std::vector<std::uint8_t>& bytes) {
+                                         std::vector<std::uint8_t>& bytes, std::size_t maxSize) {
   bytes.clear();
   const long size = PkgFileSize(bigPackage, packageName, fileName, folder);
-  if (size <= 0) return false;
+  if (size <= 0 || static_cast<unsigned long>(size) > maxSize) return false;
   bytes.assign(static_cast<std::size_t>(size), 0);
   if (!PkgFileRead(bigPackage, packageName, fileName, folder, bytes.data(), bytes.size())) {
     bytes.clear();

@@ -47,9 +47,10 @@ class CVelmorPackageReader {
                    const std::string& folder, void* buffer, std::size_t bufferSize);
 
   // Size, then bytes: the whole file, or false (BYTES emptied) when the size
-  // is 0 or the read fails.
+  // is 0 or above MAXSIZE or the read fails.
   bool ReadWholeFile(const std::string& bigPackage, const std::string& packageName, const std::string& fileName,
-                     const std::string& folder, std::vector<std::uint8_t>& bytes);
+                     const std::string& folder, std::vector<std::uint8_t>& bytes,
+                     std::size_t maxSize = std::size_t(1) << 30);
 
  private:
   long Invoke(com::DISPID id, const std::string* args, std::size_t count, com::VARIANT* out);

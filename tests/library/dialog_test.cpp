@@ -300,6 +300,28 @@ TEST_F(MixedLibrary, OnlyLooseDriversStillMakeALibrary) {
   EXPECT_EQ(fileOpens_, 0);
 }
 
+TEST_F(MixedLibrary, ASupportFileClaimingAbsurdSizeIsNotRead) {
+  // A plain (level 0) resource package whose table claims 2 GiB for
+  // irsupport.ini, its first member.
+  const std::string dir = NewFolder("absurd");
+  WriteResourcePackage(dir + "/huge.pkg", {{"irsupport.ini", Bytes("[supported]\r\nNum=0\r\n")}}, 0);
+  auto bytes = ReadFile(dir + "/huge.pkg");
+  auto le32 = [&](std::size_t at) {
+    return std::uint32_t{bytes[at]} | std::uint32_t{bytes[at + 1]} << 8 | std::uint32_t{bytes[at + 2]} << 16 |
+           std::uint32_t{bytes[at + 3]} << 24;
+  };
+  const std::size_t user = le32(20), data = le32(24 + user), fat = 32 + user + data;
+  ASSERT_LT(fat + 4, bytes.size());
+  bytes[fat + 3] = 0x7F;
+  WriteFile(dir + "/huge.pkg", bytes);
+  CDlgOpenDriver dlg(reader_, dir, MakeHost());
+  ASSERT_EQ(dlg.OnInitDialog(), CDlgOpenDriver::InitResult::kLoading);
+  dlg.LoadAll();
+  ASSERT_EQ(dlg.GetSkipped().size(), 1u);
+  EXPECT_NE(dlg.GetSkipped()[0].m_reason.find("more than a support file holds"), std::string::npos)
+      << dlg.GetSkipped()[0].m_reason;
+}
+
 TEST_F(MixedLibrary, NoLibraryFallsBackToTheFileOpenCommandFromThenOn) {
   const std::string empty = NewFolder("empty");
   WriteFile(empty + "/notes.txt", Bytes("nothing here"));
