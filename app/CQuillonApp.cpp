@@ -20,6 +20,9 @@
 #include "devicelink/CQVXConnectionType.h"
 #include "devicelink/CQVXConnectionTypeList.h"
 #include "devicelink/CQVXDeviceTypeList.h"
+#include "library/CDriverLibraryScan.h"
+#include "library/CLibraryFolder.h"
+#include "library/CPromptOldPkgWarningView.h"
 #include "quillon/Version.h"
 
 namespace quillon {
@@ -164,8 +167,14 @@ bool CQuillonApp::InitInstance(const CQuillonCommandLine& commandLine, IQuillonS
   shell.RegisterClipboardFormat(m_clipboardFormat);
   m_completedSteps = 11;
 
-  // 12. The driver library.
-  m_libraryAvailable = LibraryCheck() ? LibraryCheck()() : false;
+  // 12. The driver library: usable when its folder holds a driver or a
+  // package. Choosing the folder may show the old-package warning.
+  if (LibraryCheck()) {
+    m_libraryAvailable = LibraryCheck()();
+  } else {
+    CPromptOldPkgWarningView warning(m_prompt);
+    m_libraryAvailable = library::CDriverLibraryScan::CheckLibrary(CLibraryFolder::Get(&warning));
+  }
   m_completedSteps = 12;
 
   // 13. The driver files of the command line, or a new empty driver.

@@ -106,9 +106,8 @@ class CQuillonApp {
 
   // At least one driver was found in the driver library (step 12).
   bool IsLibraryAvailable() const { return m_libraryAvailable; }
-  // The library check of step 12: returns whether the library holds a
-  // driver. None is set until the library browser provides one; the flag
-  // then stays false.
+  // Replaces the library check of step 12 (null: the library folder of the
+  // settings is listed for drivers and packages).
   static void SetLibraryCheck(std::function<bool()> check);
 
   // The advanced-mode flag and the keystroke buffer of the About box.

@@ -18,6 +18,7 @@
 #include "devicelink/CQVXConnectionType.h"
 #include "devicelink/CQVXConnectionTypeList.h"
 #include "devicelink/CQVXDeviceTypeList.h"
+#include "library/CLibraryFolder.h"
 #include "tests/app/CurrentDir.h"
 #include "tests/app/RegistryEnv.h"
 
@@ -244,15 +245,30 @@ TEST(Startup, TheManualIsLookedForInTheCurrentProgramAndInstallFolders) {
   EXPECT_EQ(app.GetHelpPath(), here.File("Quillon.html"));
 }
 
-TEST(Startup, TheLibraryCheckSetsTheFlagWhenOneIsProvided) {
+TEST(Startup, TheLibraryIsAvailableWhenItsFolderHoldsADriver) {
   RegistryEnv env;
-  CQuillonApp::SetLibraryCheck([] { return true; });
+  const std::string folder = env.Dir().File("library");
+  ASSERT_TRUE(CConfigFiles::CreateFolderLevels(folder));
+  ASSERT_TRUE(CRegistry::SetString(RegistryRoot::Machine, CConfigFiles::kCommonKey, "driverpath2", folder));
+  auto startWith = [](RecordingPrompt& prompt) {
+    CLibraryFolder::Reset();
+    RecordingShell shell;
+    CQuillonApp app(prompt);
+    EXPECT_TRUE(app.InitInstance(CQuillonCommandLine::Parse({}), shell));
+    return app.IsLibraryAvailable();
+  };
   RecordingPrompt prompt;
-  RecordingShell shell;
-  CQuillonApp app(prompt);
-  ASSERT_TRUE(app.InitInstance(CQuillonCommandLine::Parse({}), shell));
+  EXPECT_FALSE(startWith(prompt));  // an empty folder is no library
+  env.Dir().Write("library/notes.txt", "x");
+  EXPECT_FALSE(startWith(prompt));
+  env.Dir().Write("library/TV_1.VIR", "x");
+  EXPECT_TRUE(startWith(prompt));
+  EXPECT_TRUE(prompt.messages.empty());
+
+  CQuillonApp::SetLibraryCheck([] { return false; });
+  EXPECT_FALSE(startWith(prompt));
   CQuillonApp::SetLibraryCheck(nullptr);
-  EXPECT_TRUE(app.IsLibraryAvailable());
+  CLibraryFolder::Reset();
 }
 
 TEST(AppState, RecentFilesKeepFourAndSurviveARestart) {
