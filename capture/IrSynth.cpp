@@ -228,7 +228,7 @@ std::vector<uint8_t> IrSynth::ToQVX(const TIrTimeline& t, const Options& o) {
     double us = t.durations_us[i] * (1.0 + o.jitter * noise.Next());
     if (i % 2 == 0) {
       const double pulses = std::max(1.0, std::round(us * t.carrier_hz / 1e6));
-      const double measured = period * (1.0 + 0.002 * noise.Next());
+      const double measured = period * (1.0 + o.carrier_noise * noise.Next());
       Put16(out, static_cast<uint32_t>(std::min(pulses, 65535.0)));
       Put32(out, static_cast<uint32_t>(std::lround(measured)));
     } else {
@@ -243,7 +243,7 @@ std::vector<uint8_t> IrSynth::ToQVX(const TIrTimeline& t, const Options& o) {
 std::vector<uint8_t> IrSynth::ToHalvar(const TIrTimeline& t, const Options& o) {
   Noise noise(o.seed);
   std::vector<uint8_t> out;
-  Put32(out, static_cast<uint32_t>(std::lround(t.carrier_hz * (1.0 + 0.002 * noise.Next()))));
+  Put32(out, static_cast<uint32_t>(std::lround(t.carrier_hz * (1.0 + o.carrier_noise * noise.Next()))));
   // Every edge up to the end of the last mark; the final space runs until the
   // counter's next wrap, like the learner reports it.
   size_t durations = std::min<size_t>(t.durations_us.size(), 1022);
