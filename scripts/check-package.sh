@@ -29,7 +29,7 @@ dpkg -x "$deb" "$root"
 usr="$root/usr"
 
 step "package contents"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb" Package Version Architecture Depends Recommends Installed-Size
 dpkg-deb --contents "$deb" | awk '{print $6}'
 
 # The menu entry and the AppStream data come with the desktop program.
