@@ -30,7 +30,8 @@ to_roff() {
       entry = substr($0, 3)
       desc = ""
       if (match(entry, /  +/)) { desc = substr(entry, RSTART + RLENGTH); entry = substr(entry, 1, RSTART - 1) }
-      skip = (entry == "-h,--help")
+      # Options every command has are described once, at the top.
+      skip = (entry == "-h,--help" || entry == "--help-all")
       if (skip) next
       if (heading != "") { print ".PP"; line("\\fI" esc(heading) "\\fR"); heading = "" }
       print ".TP"; line("\\fB" esc(entry) "\\fR")
@@ -41,15 +42,32 @@ to_roff() {
     { print ".PP"; line(esc($0)) }'
 }
 
+# HELP without the closing lines it shares with the program's own --help
+# (notes every command repeats; the page shows them once, at the top).
+without_common_footer() {
+  local -a mine top
+  mapfile -t mine <<< "$1"
+  mapfile -t top <<< "$top_help"
+  local n=0
+  while [ $n -lt ${#mine[@]} ] && [ $n -lt ${#top[@]} ] &&
+        [ "${mine[${#mine[@]} - 1 - n]}" = "${top[${#top[@]} - 1 - n]}" ]; do
+    n=$((n + 1))
+  done
+  [ $n -ge 2 ] || n=0
+  printf '%s\n' "${mine[@]:0:${#mine[@]} - n}"
+}
+
 # Every command below PREFIX (a list of words), depth first.
 walk() {
   local help sub
   help=$("$program" "$@" --help)
-  if [ $# -gt 0 ]; then printf '%s\n' "$help" | to_roff "$name $*"; fi
+  if [ $# -gt 0 ]; then without_common_footer "$help" | to_roff "$name $*"; fi
   for sub in $(printf '%s\n' "$help" | subcommands); do
     walk "$@" "$sub"
   done
 }
+
+top_help=$("$program" --help)
 
 echo "[COMMANDS]"
 # Left-aligned: the long JSON samples would stretch justified lines.
