@@ -45,5 +45,6 @@ echo "== Files on the device"
 
 echo "== The program window"
 echo "Start Quillon on your desktop with: $build/tools/gui/quillon [DRIVER.vir...]"
-echo "  (with a device: $build/tools/gui/quillon /IP10.0.0.5 tv.vir; quillon --help lists the options)"
+echo "  (with a device: $build/tools/gui/quillon /IP10.0.0.5 tv.vir; quillon --help lists the options;"
+echo "   make gui-demo starts it connected to an emulated learner)"
 echo "  scripts/screenshots.sh $build draws its windows into docs/screenshots/ without a desktop."
