@@ -137,19 +137,24 @@ bool CDriverDoc::ReadFile(const std::string& path) {
                        CDriverDocText::kLoadErrorCaption, PromptButtons::Ok, PromptIcon::Error);
     return false;
   }
-  driver_ = TQVXIr();
   path_ = path;
+  LoadImage(bytes, path);
+  return true;
+}
+
+void CDriverDoc::LoadImage(const std::vector<std::uint8_t>& bytes, const std::string& shownName) {
+  driver_ = TQVXIr();
   fileLength_ = bytes.size();
   loadFailed_ = false;
   selection_.clear();
   try {
     TQVXIrLoadBuffer stream(bytes.data(), bytes.size());
     driver_.Load(stream);
-    driver_.SetFileName(path_.c_str());
+    driver_.SetFileName(shownName.c_str());
     ApplyDeviceCommandList(false);
   } catch (const TQVXIrException& e) {
     loadFailed_ = true;
-    prompt_.MessageBox(CDriverDocText::FormatError(CDriverDocText::kLoadErrorFormat, path_, e.GetCode(), e.GetText()),
+    prompt_.MessageBox(CDriverDocText::FormatError(CDriverDocText::kLoadErrorFormat, shownName, e.GetCode(), e.GetText()),
                        CDriverDocText::kLoadErrorCaption, PromptButtons::Ok, PromptIcon::Error);
   } catch (...) {
     loadFailed_ = true;
@@ -161,7 +166,6 @@ bool CDriverDoc::ReadFile(const std::string& path) {
     driver_.Clear();
   }
   AddMissingHeaderDefaults();
-  return true;
 }
 
 bool CDriverDoc::OnOpenDocument(const std::string& path) {
@@ -170,6 +174,14 @@ bool CDriverDoc::OnOpenDocument(const std::string& path) {
   modified_ = false;
   Refresh();
   return true;
+}
+
+void CDriverDoc::OnOpenBytes(const std::vector<std::uint8_t>& bytes, const std::string& name) {
+  path_.clear();
+  LoadImage(bytes, name);
+  AddFlagsEntryIfMissing();
+  modified_ = false;
+  Refresh();
 }
 
 std::vector<std::uint8_t> CDriverDoc::PrepareSaveImage(const std::string& path) {

@@ -75,6 +75,12 @@ class CDriverDoc {
   // bad: then the message was shown, the driver has no functions and
   // LoadFailed() is true.
   bool OnOpenDocument(const std::string& path);
+  // Loads the driver image BYTES received from elsewhere (a device, a
+  // package) into a document without a file: NAME is what messages call it
+  // and the driver's file name; the stored size is the image's size. Bad
+  // content is handled as OnOpenDocument handles it (message, no functions,
+  // LoadFailed()).
+  void OnOpenBytes(const std::vector<std::uint8_t>& bytes, const std::string& name);
   // Writes the driver to PATH through a temporary file beside it and a
   // rename, so a failure leaves any previous file intact. False (message
   // shown) on failure.
@@ -184,6 +190,7 @@ class CDriverDoc {
 
  private:
   bool ReadFile(const std::string& path);
+  void LoadImage(const std::vector<std::uint8_t>& bytes, const std::string& shownName);
   void AddMissingHeaderDefaults();
   void AddFlagsEntryIfMissing();
   void DeleteFunction(TQVXIrFunction* function);

@@ -439,6 +439,13 @@ bool CMainFrame::OpenDriver(const std::string& path) {
   return true;
 }
 
+bool CMainFrame::OpenDriverBytes(const std::vector<std::uint8_t>& bytes, const QString& title) {
+  auto* document = new DriverDocument(m_prompt, this);
+  document->SetTitle(title);
+  document->Doc().OnOpenBytes(bytes, title.toStdString());
+  return AddDocument(document);
+}
+
 bool CMainFrame::AddDocument(DriverDocument* document) {
   m_documents.push_back(document);
   connect(document, &DriverDocument::TitleChanged, this, [this, document] { UpdateTitles(document); });

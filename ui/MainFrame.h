@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <cstdint>
 #include <vector>
 
 #include "app/IQuillonShell.h"
@@ -58,6 +59,10 @@ class CMainFrame : public QMainWindow, public IQuillonShell {
   void RegisterClipboardFormat(const std::string& name) override;
   bool NewDriver() override;
   bool OpenDriver(const std::string& path) override;
+  // Opens a driver image received from a device or read out of a package as
+  // a new driver window titled TITLE (no file yet: saving asks for a name).
+  // False when the window cannot be made.
+  bool OpenDriverBytes(const std::vector<std::uint8_t>& bytes, const QString& title);
   void ShowMainFrame() override;
 
   // --- What tests and the device side read -------------------------------

@@ -142,6 +142,22 @@ TEST_F(ShellTest, OpenEditSaveAsAndReopenThroughTheMenus) {
   }
 }
 
+TEST_F(ShellTest, ADriverReceivedAsBytesOpensInANewWindowWithoutAFile) {
+  const std::string dvd = Dir().File("dvd.vir");
+  WriteDriver(dvd, {"POWER", "PLAY"}, "DVD");
+  const std::string image = ReadAll(dvd);
+  ASSERT_TRUE(Start({}));
+  const std::size_t before = Frame().Documents().size();
+  ASSERT_TRUE(Frame().OpenDriverBytes(std::vector<std::uint8_t>(image.begin(), image.end()), QStringLiteral("12.vir")));
+  ASSERT_EQ(Frame().Documents().size(), before + 1);
+  DriverDocument* received = Frame().Documents().back();
+  EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Quillon - [12.vir]"));
+  EXPECT_TRUE(received->Doc().GetPathName().empty());
+  EXPECT_EQ(received->Doc().GetFileLength(), image.size());
+  ASSERT_NE(received->Doc().GetDriver().FindFunction("PLAY"), nullptr);
+  EXPECT_EQ(received->Doc().GetDriver().FindFunction("PLAY")->GetSubFunctionCount(), 1);
+}
+
 TEST_F(ShellTest, EditCommandsActOnTheActiveDriverWindow) {
   const std::string a = DriverPath("a.vir"), b = DriverPath("b.vir");
   WriteDriver(a, {"POWER", "MUTE"});
