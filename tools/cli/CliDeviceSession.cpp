@@ -7,6 +7,9 @@
 #include "app/CMfgList.h"
 #include "app/CReferenceLists.h"
 #include "devicelink/CQVXEvent.h"
+#include "devicelink/CQVXFile.h"
+#include "devicelink/CQVXFileList.h"
+#include "platform/Cp1252.h"
 #include "tools/cli/CliCommand.h"
 
 namespace quillon::cli {
@@ -20,7 +23,11 @@ void DeviceSessionOptions::AddTo(CLI::App* command) {
 
 CliDeviceSession::CliDeviceSession(const DeviceSessionOptions& options)
     : m_options(options), m_log(options.verbose ? &std::cerr : nullptr) {
-  if (!options.settings.empty()) m_link.SetSettingsFile(options.settings);
+  options.connection.Build();  // a malformed --ip or --com is a usage error before anything else
+  if (!options.settings.empty()) {
+    CheckReadable(options.settings);  // a settings file that cannot be read is not silently skipped
+    m_link.SetSettingsFile(options.settings);
+  }
   ConnectAndWait(m_link, options.connection, m_log, options.timeout);
 }
 
@@ -32,13 +39,19 @@ CliDeviceSession::~CliDeviceSession() {
 void CliDeviceSession::WaitFor(const std::string& what, const std::function<bool()>& done,
                                const std::function<void(const CQVXEvent&)>& onEvent, int timeoutMs) {
   std::string failure;
-  const bool ok = PumpLink(m_link, m_log, timeoutMs < 0 ? m_options.timeout : timeoutMs, done,
-                           [&](const CQVXEvent& event) {
-                             if (event.GetType() == 11 && failure.empty()) failure = "connection lost: " + event.GetText();
-                             if (event.GetType() == 3 && failure.empty()) failure = "the device closed the connection";
-                             if (onEvent) onEvent(event);
-                           });
-  if (!ok) throw CliError(failure.empty() ? "no answer from the device while waiting for " + what : failure);
+  const std::string endpoint = m_options.connection.Endpoint();
+  const int limit = timeoutMs < 0 ? m_options.timeout : timeoutMs;
+  const bool ok = PumpLink(m_link, m_log, limit, done, [&](const CQVXEvent& event) {
+    if (failure.empty() && (event.GetType() == 11 || event.GetType() == 3 || event.GetType() == 13)) {
+      failure = LinkFailure(m_link, endpoint, event);
+    }
+    if (onEvent) onEvent(event);
+  });
+  if (!ok) {
+    throw CliError(failure.empty() ? endpoint + ": no answer from the device within " + std::to_string(limit) +
+                                         " ms while waiting for " + what
+                                   : failure);
+  }
 }
 
 void CliDeviceSession::RefreshFileList() {
@@ -55,7 +68,39 @@ PromptAnswer CliYesPrompt::MessageBox(const std::string& text, const std::string
     case PromptButtons::YesNo:
     case PromptButtons::YesNoCancel: return PromptAnswer::Yes;
     case PromptButtons::RetryCancel: return PromptAnswer::Cancel;
-    default: std::cerr << text << "\n"; return PromptAnswer::Ok;
+    default:
+      if (m_echo) std::cerr << text << "\n";
+      return PromptAnswer::Ok;
+  }
+}
+
+std::string DeviceFileDate(const CQVXFile& file) {
+  // A two-digit year counts from 2000, as the device's own clock does.
+  const int year = file.GetYear() < 100 ? 2000 + file.GetYear() : file.GetYear();
+  return IsoDateTime(year, file.GetMonth(), file.GetDay(), file.GetHour(), file.GetMinute(), file.GetSecond());
+}
+
+nlohmann::ordered_json DeviceFilesJson(const CQVXFileList& files) {
+  nlohmann::ordered_json list = nlohmann::ordered_json::array();
+  for (std::size_t i = 0; i < files.GetCount(); ++i) {
+    const CQVXFile& file = *files.GetAt(i);
+    list.push_back({{"name", Cp1252ToUtf8(file.GetName())},
+                    {"size", file.GetSize()},
+                    {"date", DeviceFileDate(file)},
+                    {"driver", file.IsDriver() == 1}});
+  }
+  return list;
+}
+
+void PrintDeviceFiles(const CQVXFileList& files, const std::string& indent) {
+  if (files.GetCount() == 0) {
+    std::cout << indent << "No files on the device.\n";
+    return;
+  }
+  std::cout << indent << "NAME\tSIZE\tDATE\n";
+  for (std::size_t i = 0; i < files.GetCount(); ++i) {
+    const CQVXFile& file = *files.GetAt(i);
+    std::cout << indent << Cp1252ToUtf8(file.GetName()) << "\t" << file.GetSize() << "\t" << DeviceFileDate(file) << "\n";
   }
 }
 

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -14,6 +16,10 @@
 
 #include "app/CMemINI.h"
 #include "app/ComRegistration.h"
+#include "irmodel/TQVXIr.h"
+#include "irmodel/TQVXIrException.h"
+#include "irmodel/TQVXIrLoadBuffer.h"
+#include "pkgreader/ResFile.h"
 #include "pkgreader/VelmorPackageReaderIds.h"
 #include "platform/ComLitePtr.h"
 #include "platform/ComLiteUnknown.h"
@@ -129,11 +135,27 @@ std::vector<int> Versions(const std::string& value) {
   return out;
 }
 
-Json ProbePackage(PackageReader& reader, const std::string& dir, const std::string& name, bool json) {
+// Why a driver's bytes do not make a driver ("" when they do).
+std::string DriverProblem(const std::string& bytes) {
+  try {
+    TQVXIr driver;
+    TQVXIrLoadBuffer stream(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    driver.Load(stream);
+  } catch (const TQVXIrException& e) {
+    return std::string("not a readable driver (") + e.what() + ")";
+  }
+  return std::string();
+}
+
+Json ProbePackage(PackageReader& reader, const std::string& dir, const std::string& name, bool json,
+                  std::vector<std::string>& problems) {
   Json pkg = {{"package", Cp1252ToUtf8(name)}};
   auto describe = [&](const std::string& file, std::string& bytes) {
     const long size = reader.Size(name, "vir.pki", file, dir);
     const bool read = size > 0 && reader.Read(name, "vir.pki", file, dir, bytes);
+    // A file the package lists but does not hold is the library's business;
+    // one it holds but cannot give is damage.
+    if (size > 0 && !read) problems.push_back(dir + name + ": " + Cp1252ToUtf8(file) + " could not be read");
     Json f = {{"file", Cp1252ToUtf8(file)}, {"size", size}, {"read", read}, {"bytes", read ? bytes.size() : 0}};
     if (!json) {
       std::cout << "  " << Cp1252ToUtf8(file) << ": size " << size;
@@ -143,6 +165,17 @@ Json ProbePackage(PackageReader& reader, const std::string& dir, const std::stri
     return f;
   };
   if (!json) std::cout << "package " << Cp1252ToUtf8(name) << "\n";
+  // A resource package whose member table cannot be read whole is damaged
+  // (cut short, say), whatever the reader makes of it.
+  const std::string path = dir + name;
+  if (CResFile::IsValidFormat(path)) {
+    CResFile package;
+    if (!package.Open(path) || package.GetFileCount() != package.GetHeaderEntryCount()) {
+      problems.push_back(path + ": damaged package: its header announces " +
+                         std::to_string(package.GetHeaderEntryCount()) + " members, " +
+                         std::to_string(package.GetFileCount()) + " could be read");
+    }
+  }
   std::string support;
   pkg["irsupport"] = describe("irsupport.ini", support);
   Json drivers = Json::array();
@@ -163,6 +196,10 @@ Json ProbePackage(PackageReader& reader, const std::string& dir, const std::stri
         const std::string file = drvpkg + "_" + std::to_string(version) + ".vir";
         std::string bytes;
         Json d = describe(file, bytes);
+        if (!bytes.empty()) {
+          const std::string problem = DriverProblem(bytes);
+          if (!problem.empty()) problems.push_back(dir + name + ": " + Cp1252ToUtf8(file) + ": " + problem);
+        }
         d["model"] = Cp1252ToUtf8(modelName);
         d["type"] = std::atoi(type.c_str());
         d["brand"] = std::atoi(brand.c_str());
@@ -181,11 +218,14 @@ void RegisterLibrary(CLI::App& app) {
   auto dir = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);
   cmd->add_option("DIR", *dir, "Library folder")->required();
-  cmd->add_flag("--json", *json, "Print JSON");
+  AddJsonFlag(cmd, *json);
+  cmd->footer("Exit status 1 when a package or driver of the folder cannot be read (each is named on stderr).");
   cmd->callback([dir, json] {
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (!fs::is_directory(*dir, ec)) throw CliError("cannot open " + *dir + ": not a folder");
+    if (!fs::is_directory(*dir, ec)) {
+      throw CliError(*dir + ": " + std::strerror(fs::exists(*dir, ec) ? ENOTDIR : ENOENT));
+    }
     std::vector<std::string> packages, indexes, loose;
     for (const auto& e : fs::directory_iterator(*dir, ec)) {
       if (!e.is_regular_file(ec)) continue;
@@ -205,14 +245,27 @@ void RegisterLibrary(CLI::App& app) {
       std::cout << "library " << folder << ": " << packages.size() << " packages, " << indexes.size()
                 << " index files, " << loose.size() << " loose drivers\n";
     PackageReader reader;
+    std::vector<std::string> problems;
     Json result = {{"folder", folder}, {"packages", Json::array()}, {"index_files", Json::array()}, {"loose", Json::array()}};
-    for (const auto& p : packages) result["packages"].push_back(ProbePackage(reader, folder, p, *json));
+    for (const auto& p : packages) result["packages"].push_back(ProbePackage(reader, folder, p, *json, problems));
     for (const auto& p : indexes) result["index_files"].push_back(Cp1252ToUtf8(p));
     for (const auto& v : loose) {
-      result["loose"].push_back({{"file", Cp1252ToUtf8(v)}, {"size", fs::file_size(fs::path(*dir) / v, ec)}});
-      if (!*json) std::cout << "loose " << v << "\n";
+      const std::string path = (fs::path(*dir) / v).string();
+      std::string problem;
+      try {
+        problem = DriverProblem(ReadFileBytes(path));
+      } catch (const CliError& e) {
+        problem = e.what();
+      }
+      Json entry = {{"file", Cp1252ToUtf8(v)}, {"size", fs::file_size(fs::path(*dir) / v, ec)}, {"driver", problem.empty()}};
+      result["loose"].push_back(std::move(entry));
+      if (!problem.empty()) problems.push_back(path + ": " + problem);
+      if (!*json) std::cout << "loose " << v << (problem.empty() ? "" : " (" + problem + ")") << "\n";
     }
     if (*json) std::cout << result.dump(2) << "\n";
+    std::cout.flush();
+    for (size_t i = 0; i + 1 < problems.size(); ++i) std::cerr << "quillon-cli: " << problems[i] << "\n";
+    if (!problems.empty()) throw CliError(problems.back());
   });
 }
 
