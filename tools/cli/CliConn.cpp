@@ -128,8 +128,10 @@ void RunRecent(bool json) {
     std::cout << j.dump(2) << '\n';
     return;
   }
+  std::cout << "#\tCONNECTION TEXT\tDISPLAY TEXT\n";
   std::cout << "pending\t" << (pending ? Show(pending->GetConnectionText()) + "\t" + Show(pending->GetDisplayText()) : "")
             << '\n';
+  if (list.GetCount() == 0) std::cout << "No recent connections.\n";
   for (int i = 0; i < list.GetCount(); ++i) {
     const CQVXConnectionType* c = list.GetAt(i);
     std::cout << i << '\t' << Show(c->GetConnectionText()) << '\t' << Show(c->GetDisplayText()) << '\n';

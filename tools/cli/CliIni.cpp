@@ -36,6 +36,7 @@ void ShowIni(const std::string& path, bool json) {
     std::cout << nlohmann::ordered_json{{"sections", sections}}.dump() << "\n";
     return;
   }
+  if (ini.GetCount() == 0) std::cout << "; the file holds no sections\n";
   for (int i = 0; i < ini.GetCount(); ++i) {
     const CMemINISection* section = ini.GetAt(i);
     std::cout << "[" << Cp1252ToUtf8(section->GetName()) << "]\n";
