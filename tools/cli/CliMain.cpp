@@ -25,7 +25,8 @@ const char kConventions[] =
     "Exit status: 0 when everything asked was done; 1 when it failed or is\n"
     "incomplete (one line on stderr names the file, device or address and the\n"
     "reason); 2 for a mistake in the command line.\n"
-    "Run 'quillon-cli COMMAND --help' for a command's options.";
+    "Run 'quillon-cli COMMAND --help' for a command's options, or 'quillon-cli --help-all'\n"
+    "for every command at once.";
 
 std::vector<std::pair<std::string, GroupRegistrar>>& Registrars() {
   static std::vector<std::pair<std::string, GroupRegistrar>> registrars;
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
   app.name("quillon-cli");
   app.require_subcommand(1);
   app.set_version_flag("--version", std::string("quillon-cli ") + QUILLON_VERSION_TEXT);
+  app.set_help_all_flag("--help-all", "Print the help of every command and exit");
   app.footer(kConventions);
   auto& registrars = Registrars();
   std::sort(registrars.begin(), registrars.end());
