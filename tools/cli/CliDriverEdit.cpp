@@ -148,6 +148,8 @@ std::string CheckedType(const std::string& typed) {
 // refused unless --lenient, which stores it the pane's way (clamped).
 std::string CheckedVersion(const std::string& typed, bool lenient) {
   if (!lenient) return std::to_string(ParseNumber(typed, "--version", 1, 255));
+  const std::string stored = std::to_string(CDriverDocText::ConfirmVersion(typed));
+  if (stored != typed) Warnings(true).Add("--version '" + typed + "' stored as " + stored);
   return typed;
 }
 
@@ -452,8 +454,8 @@ void SetRepeat(const std::string& file, const std::string& count, const std::vec
   if (!options.lenient) ParseNumber(count, "COUNT", 0, 15);
   Select(session.Doc(), functions, true);
   const int stored = session.Doc().SetRepeatCount(count);
-  if (options.lenient && std::to_string(stored) != count) {
-    std::cerr << "quillon-cli: warning: COUNT '" << count << "' stored as " << stored << "\n";
+  if (std::to_string(stored) != count) {
+    Warnings(options.lenient).Add("COUNT '" + count + "' stored as " + std::to_string(stored));
   }
   session.Save(Target(file, options));
 }
