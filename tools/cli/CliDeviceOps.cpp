@@ -87,9 +87,9 @@ class CliUploadUi : public IUploadUi {
       choice.SetChoice(CUploadNameChoice::kNumber);
       choice.SetNumber(static_cast<int>(ParseNumber(m_options.number, "--number", 0, 99)));
     } else if (m_options.local || !m_options.name.empty()) {
-      if (!choice.SetChoice(CUploadNameChoice::kLocalName)) throw CliError("the driver has no local file name");
+      if (!choice.SetChoice(CUploadNameChoice::kLocalName)) throw CliError(m_options.file + ": the driver has no local file name");
     } else if (!choice.IsChoiceEnabled(CUploadNameChoice::kAutoNumber)) {
-      throw CliError("every numeric name 0.vir ... 99.vir is taken on the device; use --number or --local");
+      throw CliError(m_session.Endpoint() + ": every numeric name 0.vir ... 99.vir is taken on the device; use --number or --local");
     }
     return true;
   }

@@ -1,11 +1,14 @@
 #include "tools/cli/CliDeviceSession.h"
 
+#include <strings.h>
+
 #include <iostream>
 #include <memory>
 
 #include "app/CCommandLibrary.h"
 #include "app/CMfgList.h"
 #include "app/CReferenceLists.h"
+#include "irmodel/CDriverDocText.h"
 #include "devicelink/CQVXEvent.h"
 #include "devicelink/CQVXFile.h"
 #include "devicelink/CQVXFileList.h"
@@ -102,6 +105,29 @@ void PrintDeviceFiles(const CQVXFileList& files, const std::string& indent) {
     const CQVXFile& file = *files.GetAt(i);
     std::cout << indent << Cp1252ToUtf8(file.GetName()) << "\t" << file.GetSize() << "\t" << DeviceFileDate(file) << "\n";
   }
+}
+
+std::vector<std::string> KnownDeviceTypes() {
+  std::vector<std::string> types;
+  if (const CCommandLibrary* library = CliCommandLibrary()) {
+    for (int i = 0; i < library->GetCount(); ++i) types.push_back(Cp1252ToUtf8(library->GetAt(i)->GetTypeName()));
+  }
+  bool other = false;
+  for (const std::string& type : types) other = other || strcasecmp(type.c_str(), CDriverDocText::kOtherDeviceType) == 0;
+  if (!other) types.push_back(CDriverDocText::kOtherDeviceType);
+  return types;
+}
+
+std::string CheckedDeviceType(const std::string& typed) {
+  const std::vector<std::string> known = KnownDeviceTypes();
+  for (const std::string& type : known) {
+    if (strcasecmp(type.c_str(), typed.c_str()) == 0) return *Utf8ToCp1252(typed);
+  }
+  std::string list;
+  for (const std::string& type : known) list += (list.empty() ? "" : ", ") + type;
+  const std::string close = Suggest(typed, known);
+  throw CliError("--type: unknown device type '" + typed + "'" + (close.empty() ? "" : " (did you mean " + close + "?)") +
+                 "; known types: " + list);
 }
 
 const CCommandLibrary* CliCommandLibrary() {

@@ -79,6 +79,14 @@ nlohmann::ordered_json DeviceFilesJson(const CQVXFileList& files);
 // saying the list is empty.
 void PrintDeviceFiles(const CQVXFileList& files, const std::string& indent);
 
+// The device types the command lists know, and "OTHER" (a driver without a
+// standard layout), as UTF-8.
+std::vector<std::string> KnownDeviceTypes();
+// TYPED (UTF-8) as stored in a driver when it is a known device type;
+// otherwise CliError "--type: unknown device type 'TV' (did you mean ...?);
+// known types: ...".
+std::string CheckedDeviceType(const std::string& typed);
+
 // The command lists of the program's reference file (null when unreadable).
 const CCommandLibrary* CliCommandLibrary();
 

@@ -296,7 +296,11 @@ void BuildDriver(const std::string& jsonPath, const std::string& outPath, int st
     throw CliError(Shown(jsonPath) + ": not JSON: " + e.what());
   }
   TQVXIr ir;
-  BuildDriverModel(ir, doc);
+  try {
+    BuildDriverModel(ir, doc);
+  } catch (const CliError& e) {
+    throw CliError(Shown(jsonPath) + ": " + e.what());
+  }
   std::string image;
   try {
     const std::int64_t size = ir.ComputeSize(true, standardSlots);

@@ -118,32 +118,6 @@ bool NameTakenElsewhere(const TQVXIr& driver, const std::string& name, int posit
   return false;
 }
 
-// The device types the command lists know, and "OTHER" (a driver without a
-// standard layout).
-std::vector<std::string> KnownTypes() {
-  std::vector<std::string> types;
-  if (const CCommandLibrary* library = Library()) {
-    for (int i = 0; i < library->GetCount(); ++i) types.push_back(Cp1252ToUtf8(library->GetAt(i)->GetTypeName()));
-  }
-  bool other = false;
-  for (const std::string& type : types) other = other || strcasecmp(type.c_str(), CDriverDocText::kOtherDeviceType) == 0;
-  if (!other) types.push_back(CDriverDocText::kOtherDeviceType);
-  return types;
-}
-
-// TYPED, checked against the known device types; CliError listing them.
-std::string CheckedType(const std::string& typed) {
-  const std::vector<std::string> known = KnownTypes();
-  for (const std::string& type : known) {
-    if (strcasecmp(type.c_str(), typed.c_str()) == 0) return StoredName(typed);
-  }
-  std::string list;
-  for (const std::string& type : known) list += (list.empty() ? "" : ", ") + type;
-  const std::string close = Suggest(typed, known);
-  throw CliError("--type: unknown device type '" + typed + "'" + (close.empty() ? "" : " (did you mean " + close + "?)") +
-                 "; known types: " + list);
-}
-
 // A driver version as the header pane takes it: 1..255. Anything else is
 // refused unless --lenient, which stores it the pane's way (clamped).
 std::string CheckedVersion(const std::string& typed, bool lenient) {
@@ -258,7 +232,7 @@ void Import(const std::string& in, const std::string& out, const std::string& in
 
 void New(const std::string& out, const std::string& type, const std::string& manufacturer, const std::string& model,
          const std::string& comments, const std::string& version, const EditOptions& options) {
-  const std::string storedType = CheckedType(type);
+  const std::string storedType = CheckedDeviceType(type);
   const std::string checkedVersion = CheckedVersion(version, options.lenient);
   CheckOutput(out, options.force);
   EditSession session(options);
@@ -421,7 +395,7 @@ void Move(const std::string& file, const std::vector<std::string>& functions, co
 void SetType(const std::string& file, const std::string& type, const EditOptions& options) {
   EditSession session(options);
   session.Open(file);
-  const std::string stored = CheckedType(type);
+  const std::string stored = CheckedDeviceType(type);
   session.Doc().ChooseDeviceType(stored);
   session.Save(Target(file, options));
 }
@@ -431,7 +405,7 @@ struct HeaderOptions {
 };
 
 void SetHeader(const std::string& file, const HeaderOptions& header, const EditOptions& options) {
-  if (header.type) CheckedType(*header.type);
+  if (header.type) CheckedDeviceType(*header.type);
   EditSession session(options);
   session.Open(file);
   CDriverDoc::HeaderFields fields = session.Doc().GetHeaderFields();

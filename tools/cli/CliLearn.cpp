@@ -104,16 +104,7 @@ void OpenOrCreate(CDriverDoc& doc, const LearnOptions& options) {
   }
   doc.OnNewDocument();
   if (!options.type.empty()) {
-    const CCommandLibrary* library = CliCommandLibrary();
-    if (strcasecmp(options.type.c_str(), CDriverDocText::kOtherDeviceType) != 0 &&
-        (library == nullptr || library->Find(Stored(options.type)) == nullptr)) {
-      std::string known;
-      for (int i = 0; library && i < library->GetCount(); ++i) {
-        known += (known.empty() ? "" : ", ") + Cp1252ToUtf8(library->GetAt(i)->GetTypeName());
-      }
-      throw CliError("--type: unknown device type '" + options.type + "'; known types: " + known + ", " +
-                     CDriverDocText::kOtherDeviceType);
-    }
+    CheckedDeviceType(options.type);
     CDriverDoc::HeaderFields fields = doc.GetHeaderFields();
     fields.deviceType = Stored(options.type);
     doc.ApplyHeaderEdits(fields);

@@ -95,7 +95,10 @@ class PackageReader {
     VARIANT result;
     VariantInit(&result);
     const HRESULT hr = ctrl_->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
-    if (FAILED(hr)) throw CliError("package reader call " + std::to_string(id) + " failed (" + Hex(hr) + ")");
+    if (FAILED(hr)) {
+      throw CliError(args.front() + ": the package reader could not read " + (args.size() > 2 ? args[2] : std::string()) +
+                     " (result " + Hex(hr) + ")");
+    }
     const long value = result.vt == VT_I4 ? result.lVal : 0;
     VariantClear(&result);
     return value;
@@ -235,7 +238,7 @@ void RegisterLibrary(CLI::App& app) {
       else if (ext == ".pki") indexes.push_back(name);
       else if (ext == ".vir") loose.push_back(name);
     }
-    if (ec) throw CliError("cannot list " + *dir + ": " + ec.message());
+    if (ec) throw CliError(*dir + ": " + ec.message());
     std::sort(packages.begin(), packages.end());
     std::sort(indexes.begin(), indexes.end());
     std::sort(loose.begin(), loose.end());
