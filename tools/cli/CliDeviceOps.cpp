@@ -7,6 +7,7 @@
 //   device stop --port P
 //   device events stop|start
 // each with the connection options (--ip / --com, --pwd).
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -94,10 +95,25 @@ class CliUploadUi : public IUploadUi {
     return true;
   }
 
-  bool ConfirmReplace(const std::string& name, const std::string& deviceTime, const std::string&) override {
+  bool ConfirmReplace(const std::string& name, const std::string&, const std::string&) override {
     if (m_options.replace) return true;
-    throw CliError(m_session.Endpoint() + ": " + Cp1252ToUtf8(name) + " (" + deviceTime +
-                   ") exists on the device; use --replace to overwrite it");
+    std::string date;
+    m_session.Link().WithFileList([&](const CQVXFileList& list) {
+      const int at = list.Find(name, false);
+      if (at >= 0) date = ", " + DeviceFileDate(*list.GetAt(static_cast<size_t>(at)));
+    });
+    throw CliError(m_session.Endpoint() + ": " + Cp1252ToUtf8(name) + " exists on the device (" +
+                   SizeTextOf(name) + date + "); use --replace to overwrite it");
+  }
+
+  // The size of the device's file NAME, for people.
+  std::string SizeTextOf(const std::string& name) {
+    std::string text;
+    m_session.Link().WithFileList([&](const CQVXFileList& list) {
+      const int at = list.Find(name, false);
+      if (at >= 0) text = SizeText(static_cast<std::uint64_t>(std::max(0, list.GetAt(static_cast<size_t>(at))->GetSize())));
+    });
+    return text;
   }
 
   void ShowProgress(CProgressAlert& alert) override {
