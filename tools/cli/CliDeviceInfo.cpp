@@ -45,10 +45,8 @@ const char* LearnKindText(int kind) {
 void RunInfo(const InfoOptions& options) {
   options.connection.Build();  // a malformed --ip or --com is a usage error before anything else
   CQVX link;
-  if (!options.settings.empty()) {
-    CheckReadable(options.settings);
-    link.SetSettingsFile(options.settings);
-  }
+  CheckSettingsReadable(options.settings);
+  if (!options.settings.empty()) link.SetSettingsFile(options.settings);
   // States and events go to stderr as they happen; the data to stdout.
   ConnectAndWait(link, options.connection, &std::cerr, options.timeout);
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/CCommandLibrary.h"
+#include "app/CConfigFiles.h"
 #include "app/CMfgList.h"
 #include "app/CReferenceLists.h"
 #include "irmodel/CDriverDocText.h"
@@ -27,10 +28,8 @@ void DeviceSessionOptions::AddTo(CLI::App* command) {
 CliDeviceSession::CliDeviceSession(const DeviceSessionOptions& options)
     : m_options(options), m_log(options.verbose ? &std::cerr : nullptr) {
   options.connection.Build();  // a malformed --ip or --com is a usage error before anything else
-  if (!options.settings.empty()) {
-    CheckReadable(options.settings);  // a settings file that cannot be read is not silently skipped
-    m_link.SetSettingsFile(options.settings);
-  }
+  CheckSettingsReadable(options.settings);
+  if (!options.settings.empty()) m_link.SetSettingsFile(options.settings);
   ConnectAndWait(m_link, options.connection, m_log, options.timeout);
 }
 
@@ -128,6 +127,11 @@ std::string CheckedDeviceType(const std::string& typed) {
   const std::string close = Suggest(typed, known);
   throw CliError("--type: unknown device type '" + typed + "'" + (close.empty() ? "" : " (did you mean " + close + "?)") +
                  "; known types: " + list);
+}
+
+void CheckSettingsReadable(const std::string& given) {
+  const std::string path = given.empty() ? CConfigFiles::LocateIniFile(CConfigFiles::kSettingsFile) : given;
+  if (!path.empty()) CheckReadable(path);
 }
 
 const CCommandLibrary* CliCommandLibrary() {

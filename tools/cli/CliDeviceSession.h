@@ -79,6 +79,12 @@ nlohmann::ordered_json DeviceFilesJson(const CQVXFileList& files);
 // saying the list is empty.
 void PrintDeviceFiles(const CQVXFileList& files, const std::string& indent);
 
+// The settings file a device command reads (GIVEN with --settings, else the
+// program's quillon.ini where one is located), checked to be readable: a
+// settings file that cannot be read is an error, never a silent fall-back to
+// the defaults. Throws CliError "PATH: reason".
+void CheckSettingsReadable(const std::string& given);
+
 // The device types the command lists know, and "OTHER" (a driver without a
 // standard layout), as UTF-8.
 std::vector<std::string> KnownDeviceTypes();

@@ -23,6 +23,7 @@
 #include "platform/Cp1252.h"
 #include "platform/UdpSocket.h"
 #include "tools/cli/CliCommand.h"
+#include "tools/cli/CliDeviceSession.h"
 
 namespace quillon::cli {
 namespace {
@@ -48,6 +49,7 @@ void RunDiscover(const DiscoverOptions& o) {
   // Answers arrive while the program waits: a line says so on a terminal.
   if (!o.json && ::isatty(STDERR_FILENO) == 1) std::cerr << "Waiting " << o.timeout << " ms for answers...\n";
 
+  CheckSettingsReadable("");
   CMemINI ini;
   try {
     CConfigFiles::LoadSettingsIni(ini);
