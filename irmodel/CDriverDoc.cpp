@@ -176,31 +176,36 @@ bool CDriverDoc::OnOpenDocument(const std::string& path) {
   return true;
 }
 
+std::vector<std::uint8_t> CDriverDoc::PrepareSaveImage(const std::string& path) {
+  TQVXIrHeader& header = driver_.GetHeader();
+  if (!(AdvancedMode() && SupportedDriver())) {
+    TQVXIrHeaderEntry* flags = header.FindEntry(Entry::kFlags);
+    if (flags != nullptr && flags->GetDataLength() >= 4) {
+      std::vector<std::uint8_t> bytes(flags->GetData(), flags->GetData() + flags->GetDataLength());
+      bytes[3] &= static_cast<std::uint8_t>(~Entry::kVelmorSupported);
+      flags->SetBinary(static_cast<int>(bytes.size()), bytes.data());
+    }
+  }
+  header.SetText(Entry::kFormatVersion, CDriverDocText::kFormatVersion);
+  header.SetText(Entry::kSavedTime, CDriverDocText::FormatSavedTime(Now()).c_str());
+  header.SetText(Entry::kProgramVersion, CDriverDocText::ProgramVersionText().c_str());
+  if (!path.empty()) header.SetText(Entry::kFileName, CDriverDocText::FileNameEntry(path).c_str());
+  else header.RemoveEntry(Entry::kFileName);
+
+  const int standardSlots = GetStandardSlots();
+  if (driver_.ComputeSize(true, standardSlots) <= 0) return {};
+  driver_.SetFileName(path.c_str());
+  return SaveImage(driver_, standardSlots);
+}
+
 bool CDriverDoc::OnSaveDocument(const std::string& path) {
   lastError_.clear();
   try {
-    TQVXIrHeader& header = driver_.GetHeader();
-    if (!(AdvancedMode() && SupportedDriver())) {
-      TQVXIrHeaderEntry* flags = header.FindEntry(Entry::kFlags);
-      if (flags != nullptr && flags->GetDataLength() >= 4) {
-        std::vector<std::uint8_t> bytes(flags->GetData(), flags->GetData() + flags->GetDataLength());
-        bytes[3] &= static_cast<std::uint8_t>(~Entry::kVelmorSupported);
-        flags->SetBinary(static_cast<int>(bytes.size()), bytes.data());
-      }
-    }
-    header.SetText(Entry::kFormatVersion, CDriverDocText::kFormatVersion);
-    header.SetText(Entry::kSavedTime, CDriverDocText::FormatSavedTime(Now()).c_str());
-    header.SetText(Entry::kProgramVersion, CDriverDocText::ProgramVersionText().c_str());
-    if (!path.empty()) header.SetText(Entry::kFileName, CDriverDocText::FileNameEntry(path).c_str());
-    else header.RemoveEntry(Entry::kFileName);
-
-    const int standardSlots = GetStandardSlots();
-    if (driver_.ComputeSize(true, standardSlots) <= 0) {
+    const std::vector<std::uint8_t> image = PrepareSaveImage(path);
+    if (image.empty()) {
       lastError_ = path + ": the driver is empty";
       return false;
     }
-    driver_.SetFileName(path.c_str());
-    const std::vector<std::uint8_t> image = SaveImage(driver_, standardSlots);
     CDriverFile::WriteReplacing(path, image.data(), image.size());
   } catch (const TQVXIrException& e) {
     lastError_ = path + ": " + e.GetText() + " (code " + std::to_string(e.GetCode()) + ")";

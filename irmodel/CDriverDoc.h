@@ -90,6 +90,11 @@ class CDriverDoc {
   // rename, so a failure leaves any previous file intact. False (message
   // shown) on failure.
   bool OnSaveDocument(const std::string& path);
+  // What a save to PATH writes: brings the maintained header entries up to
+  // date for PATH and returns the driver image (empty when there is nothing
+  // to write). For writers that put the image elsewhere than a replaced
+  // file. Throws TQVXIrException.
+  std::vector<std::uint8_t> PrepareSaveImage(const std::string& path);
 
   TQVXIr& GetDriver() { return driver_; }
   const TQVXIr& GetDriver() const { return driver_; }

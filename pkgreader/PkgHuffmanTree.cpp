@@ -1,6 +1,8 @@
 #include "pkgreader/PkgHuffmanTree.h"
 
 #include <limits>
+#include <map>
+#include <mutex>
 
 namespace quillon {
 
@@ -23,12 +25,38 @@ CPkgHuffmanTree::CPkgHuffmanTree(int leaves, uint32_t step)
 }
 
 void CPkgHuffmanTree::Reset() {
-  for (int i = 0; i < n_; ++i) freq_[i] = 1;
   countdown_ = step_;
   total_ = 0;
   frozen_ = false;
+  // Every stream starts from the same tree (all leaf frequencies 1), and
+  // building it costs more than decoding a short stream (a user block, a
+  // table, a support file) takes. It is built once per leaf count and copied.
+  struct StartTree {
+    std::vector<uint32_t> freq;
+    std::vector<int32_t> parent, child0, child1;
+    std::vector<uint8_t> bit, active;
+  };
+  static std::mutex lock;
+  static std::map<int, StartTree> trees;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    const auto it = trees.find(n_);
+    if (it != trees.end()) {
+      freq_ = it->second.freq;
+      parent_ = it->second.parent;
+      child0_ = it->second.child0;
+      child1_ = it->second.child1;
+      bit_ = it->second.bit;
+      active_ = it->second.active;
+      rebuilds_ = 1;
+      return;
+    }
+  }
+  for (int i = 0; i < n_; ++i) freq_[i] = 1;
   rebuilds_ = 0;
   Build(false);
+  std::lock_guard<std::mutex> guard(lock);
+  trees.emplace(n_, StartTree{freq_, parent_, child0_, child1_, bit_, active_});
 }
 
 // Joins the active nodes pairwise until one root is left. The scan keeps the
@@ -43,25 +71,43 @@ void CPkgHuffmanTree::Pair() {
     bit_[i] = 0;
   }
   for (int i = 0; i < n_; ++i) child0_[i] = child1_[i] = i;  // a leaf's children are itself
+  // The active nodes in index order, with their frequencies side by side: a
+  // new node has the highest index so far and goes to the end. Scanning only
+  // these visits the nodes the full scan would, in the same order.
+  std::vector<int32_t> ids(static_cast<std::size_t>(n_));
+  std::vector<uint32_t> freqs(static_cast<std::size_t>(n_));
+  for (int i = 0; i < n_; ++i) {
+    ids[static_cast<std::size_t>(i)] = i;
+    freqs[static_cast<std::size_t>(i)] = freq_[i];
+  }
   for (int next = n_; next < total; ++next) {
     uint32_t last = std::numeric_limits<uint32_t>::max();
     uint32_t beforeLast = std::numeric_limits<uint32_t>::max();
-    int chosen = 0;
-    int other = 0;
-    for (int i = 0; i < next; ++i) {
-      if (!active_[i]) continue;
-      const uint32_t f = freq_[i];
+    std::size_t chosenAt = 0;
+    std::size_t otherAt = 0;
+    for (std::size_t k = 0; k < freqs.size(); ++k) {
+      const uint32_t f = freqs[k];
       if (f <= beforeLast || f <= last) {
-        other = chosen;
-        chosen = i;
+        otherAt = chosenAt;
+        chosenAt = k;
         beforeLast = last;
         last = f;
       }
     }
+    // With two or more active nodes the first two are always taken, so both
+    // positions name scanned nodes and OTHERAT lies before CHOSENAT.
+    const int chosen = ids[chosenAt];
+    const int other = ids[otherAt];
+    ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(chosenAt));
+    freqs.erase(freqs.begin() + static_cast<std::ptrdiff_t>(chosenAt));
+    ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(otherAt));
+    freqs.erase(freqs.begin() + static_cast<std::ptrdiff_t>(otherAt));
     active_[chosen] = 0;
     active_[other] = 0;
     freq_[next] = freq_[chosen] + freq_[other];
     active_[next] = 1;
+    ids.push_back(next);
+    freqs.push_back(freq_[next]);
     child0_[next] = chosen;
     child1_[next] = other;
     parent_[chosen] = next;

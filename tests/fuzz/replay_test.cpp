@@ -62,7 +62,8 @@ constexpr std::size_t kMaxGenerated = 16384;
 constexpr auto kGenerateBudget = std::chrono::seconds(20);
 
 const std::vector<std::string> kTargets = {"archive", "capture", "connection", "datagram", "filelist", "ini",
-                                           "interchange", "lzss", "pkg", "pkgcodec", "reply", "vir"};
+                                           "interchange", "lzss", "pkg", "pkgcodec", "reply", "vir",
+                                           "irfile", "lirc", "pronto", "rawtext"};
 
 Bytes ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -3,7 +3,8 @@
 // stderr), and saves the driver.
 //
 //   learn DRIVER.vir --functions A,B,... [--verify] [--repeats N] [--type TYPE]
-//         [--attempts N] [--capture-timeout MS] [--progress] (--ip ... | --com ...) [--pwd P]
+//         [--attempts N] [--capture-timeout MS] [--analysis specified|enhanced] [--progress]
+//         (--ip ... | --com ...) [--pwd P]
 //
 // A driver file that does not exist yet is created, laid out along the
 // command list of --type. Functions named that the driver lacks are added.
@@ -21,6 +22,7 @@
 #include "app/CCommandLibrary.h"
 #include "app/CConfigFiles.h"
 #include "capture/CLearnDlg.h"
+#include "capture/TIrCaptureSettings.h"
 #include "devicelink/CQVXDeviceType.h"
 #include "deviceops/CLearnAutomation.h"
 #include "deviceops/CLearnCommand.h"
@@ -44,6 +46,7 @@ struct LearnOptions {
   int repeats = -1;
   int attempts = 3;
   int captureTimeout = 20000;
+  std::string analysis;
   bool progress = false;
 };
 
@@ -151,6 +154,10 @@ void RequireLearner(CliDeviceSession& session) {
 
 void RunLearn(const LearnOptions& options) {
   const std::vector<std::string> names = CheckedNames(options.functions);
+  const auto analysis = TIrCaptureSettings::ParseAnalysis(options.analysis);
+  if (!options.analysis.empty() && !analysis) {
+    throw UsageError("--analysis must be specified or enhanced, not '" + options.analysis + "'");
+  }
   options.session.connection.Build();  // a malformed --ip or --com is a usage error before anything else
   // The driver must be writable before the first capture, not after.
   CheckOutput(options.driver, true);
@@ -165,6 +172,7 @@ void RunLearn(const LearnOptions& options) {
   const std::string settings =
       options.session.settings.empty() ? CConfigFiles::LocateIniFile(CConfigFiles::kSettingsFile) : options.session.settings;
   CLearnCommand command(&session.Link(), prompt, settings);
+  command.SetAnalysis(analysis);
   CLearnAutomation::Options automation;
   automation.verify = options.verify;
   automation.attempts = options.attempts;
@@ -243,6 +251,9 @@ void RegisterLearn(CLI::App& app) {
       ->check(CLI::Range(1, 100));
   cmd->add_option("--capture-timeout", options->captureTimeout, "Milliseconds to wait for one capture (default 20000)")
       ->check(CLI::Range(100, 3600000));
+  cmd->add_option("--analysis", options->analysis,
+                  "Analysis of every capture, learned and verified: specified or enhanced "
+                  "(default: the learn dialog's choice, else the settings file's)");
   AddProgressFlag(cmd, options->progress);
   cmd->callback([options] { RunLearn(*options); });
 }
