@@ -21,15 +21,14 @@ int main(int argc, char** argv) {
     } else if (arg == "-h" || arg == "--help") {
       std::printf("Usage: quillon-regsvr [-u] LIBRARY\n"
                   "Registers a component server library (its class identifiers, program identifiers,\n"
-                  "threading model and path) in the machine store.\n"
+                  "threading model and path) in the machine store (%s).\n"
+                  "QUILLON_MACHINE_REGISTRY names another store file.\n"
                   "\n"
                   "Options:\n"
-                  "  -u          unregister the library instead\n"
-                  "  -h, --help  show this help and exit\n"
-                  "  --version   show the version and exit\n"
+                  "  -u, /u       unregister the library instead\n"
+                  "  -h, --help   show this help and exit\n"
+                  "  --version    show the version and exit\n"
                   "\n"
-                  "The machine store is %s; the environment variable\n"
-                  "QUILLON_MACHINE_REGISTRY names another store file.\n"
                   "Exit status: 0 when done, 1 when the library could not be registered, 2 for a\n"
                   "mistake in the command line.\n",
                   quillon::CRegistry::StorePath(quillon::RegistryRoot::Machine).c_str());
