@@ -364,8 +364,8 @@ bool CDriverDoc::CopySelected(std::vector<std::uint8_t>* block) {
   return true;
 }
 
-bool CDriverDoc::CutSelected() {
-  if (!CopySelected()) return false;
+bool CDriverDoc::CutSelected(std::vector<std::uint8_t>* block) {
+  if (!CopySelected(block)) return false;
   DeleteSelected();
   ApplyDeviceCommandList(false);
   Changed();
@@ -633,15 +633,16 @@ TQVXIrIni::ImportResult CDriverDoc::ImportIni(const std::string& path, std::vect
   return result;
 }
 
-bool CDriverDoc::ExportIni(const std::string& path) {
-  lastError_.clear();
+bool CDriverDoc::BuildExport(CMemINI& ini) const {
   const std::vector<int> positions = GetSelection();
+  if (positions.empty()) return TQVXIrIni::Export(driver_, ini);
+  return TQVXIrIni::Export(TQVXIrIni::Selection(driver_, positions), ini);
+}
+
+bool CDriverDoc::ExportIni(const std::string& path) const {
   CMemINI ini;
-  if (positions.empty()) {
-    if (!TQVXIrIni::Export(driver_, ini)) return false;
-  } else if (!TQVXIrIni::Export(TQVXIrIni::Selection(driver_, positions), ini)) {
-    return false;
-  }
+  lastError_.clear();
+  if (!BuildExport(ini)) return false;
   return ini.SaveFile(path, &lastError_);
 }
 

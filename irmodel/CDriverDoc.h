@@ -144,8 +144,9 @@ class CDriverDoc {
   // BLOCK is given, into the process clipboard). False when nothing is
   // selected or the copy failed (message shown).
   bool CopySelected(std::vector<std::uint8_t>* block = nullptr);
-  // Copy, then delete the copied functions and apply the command list.
-  bool CutSelected();
+  // Copy, then delete the copied functions and apply the command list. The
+  // block goes to BLOCK when given, else to the process clipboard.
+  bool CutSelected(std::vector<std::uint8_t>* block = nullptr);
   // Moves the selected functions before the function at DROPPOSITION
   // (beyond the end or negative: to the end). False when nothing moved.
   bool MoveSelected(int dropPosition);
@@ -192,7 +193,15 @@ class CDriverDoc {
   TQVXIrIni::ImportResult ImportIni(const std::string& path, std::vector<std::string>& messages);
   // Exports the selection (or the whole driver when nothing is selected) to
   // PATH. False when there is no function or the file cannot be written.
-  bool ExportIni(const std::string& path);
+  bool ExportIni(const std::string& path) const;
+  // The export of the selection (or of the whole driver) built in INI before
+  // any file is chosen. False, INI empty, when there is no function.
+  bool BuildExport(CMemINI& ini) const;
+
+  // --- Access tests ------------------------------------------------------
+  // Whether the supported-driver code matches now (the "SubFunctions" pane
+  // shows sub-function data only then).
+  bool SupportedDriverTest() const { return SupportedDriver(); }
 
  private:
   bool ReadFile(const std::string& path);
@@ -209,7 +218,7 @@ class CDriverDoc {
   const CCommandLibrary* library_;
   TQVXIr driver_;
   std::string path_;
-  std::string lastError_;
+  mutable std::string lastError_;  // also set by the const export
   std::size_t fileLength_ = 0;
   bool loadFailed_ = false;
   bool modified_ = false;
