@@ -1,5 +1,6 @@
 #include "devicelink/CConnectionDialogCore.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -49,21 +50,32 @@ void CConnectionDialogCore::Open(const CQVXConnectionType* current, int serialPo
   m_SelectedRow = -1;
   m_SelectedName.clear();
   m_Page = Page::TCP;
+  Fill(current);
+}
 
+void CConnectionDialogCore::ChooseRecent(const CQVXConnectionType* description) {
+  if (!description) return;
+  Fill(description);
+  if (description->IsTCP()) m_SelectedName = description->GetName();
+}
+
+void CConnectionDialogCore::Fill(const CQVXConnectionType* current) {
   if (const auto* tcp = dynamic_cast<const CQVXConnectionTCP*>(current)) {
     m_TCP.CopyFrom(*tcp);
+    m_Page = Page::TCP;
     m_AddressText = tcp->GetAddress();
     m_PortText = std::to_string(tcp->GetPort());
     SetPasswordText(tcp->GetPassword());
   } else if (const auto* serial = dynamic_cast<const CQVXConnectionSerial*>(current)) {
     m_Serial.CopyFrom(*serial);
     m_Page = Page::Serial;
-    // The port combo only shows ports that exist; otherwise nothing is selected.
+    // A port the machine does not list (a converter unplugged, a port of
+    // another machine's settings) is still offered rather than lost.
     const std::string port = "COM" + std::to_string(serial->GetPort());
-    m_SerialPortText.clear();
-    for (const auto& entry : m_SerialPorts) {
-      if (entry == port) m_SerialPortText = entry;
+    if (std::find(m_SerialPorts.begin(), m_SerialPorts.end(), port) == m_SerialPorts.end()) {
+      m_SerialPorts.push_back(port);
     }
+    m_SerialPortText = port;
     m_ParamIndex[static_cast<int>(SerialParam::BitRate)] = IndexOfValue(SerialParam::BitRate, serial->GetBitRate());
     m_ParamIndex[static_cast<int>(SerialParam::Parity)] = IndexOfValue(SerialParam::Parity, serial->GetParity());
     m_ParamIndex[static_cast<int>(SerialParam::DataBits)] =
@@ -102,6 +114,7 @@ void CConnectionDialogCore::ScanRefresh() {
   if (!m_Finder) return;
   m_Finder->ClearRecords();
   m_Finder->SendAsk();
+  m_Finder->SendAsk("127.0.0.1");
 }
 
 void CConnectionDialogCore::StopDiscovery() {

@@ -46,8 +46,13 @@ class CConnectionDialogCore {
 
   // Fills the pages from the currently selected description (none: the TCP
   // page); SERIAL_PORT_COUNT ports are offered as "COM1".."COMn" (-1: as
-  // many as the machine has).
+  // many as the machine has). A serial description's port that the machine
+  // does not list is offered too, so the description opens as it is.
   void Open(const CQVXConnectionType* current, int serialPortCount = -1);
+  // A recent connection chosen in the dialog: its page and fields are filled
+  // from DESCRIPTION as on opening, and a TCP description keeps its name; the
+  // discovery list stays as it is.
+  void ChooseRecent(const CQVXConnectionType* description);
   Page GetPage() const { return m_Page; }
   void SetPage(Page page) { m_Page = page; }
 
@@ -65,6 +70,8 @@ class CConnectionDialogCore {
 
   // Discovery while the TCP page is open: Start on opening, OnTimer every
   // 250 ms, ScanRefresh for the "Scan / Refresh" button, Stop on closing.
+  // The ask is broadcast, and sent to this machine's loopback address as
+  // well, where a broadcast does not arrive (an emulated device there).
   void StartDiscovery(CQVXIrFinder& finder);
   bool OnTimer();
   void ScanRefresh();
@@ -100,6 +107,9 @@ class CConnectionDialogCore {
   const CQVXConnectionSerial& GetSerial() const { return m_Serial; }
 
  private:
+  // Fills the page and fields of DESCRIPTION's kind.
+  void Fill(const CQVXConnectionType* description);
+
   IPrompt& m_Prompt;
   const CQVXDeviceTypeList* m_Types;
   CQVXIrFinder* m_Finder = nullptr;

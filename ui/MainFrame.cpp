@@ -29,6 +29,9 @@
 #include "app/CQuillonApp.h"
 #include "devicelink/CQVX.h"
 #include "devicelink/CQVXConnectionType.h"
+#include "devicelink/CQVXDownloadable.h"
+#include "devicelink/CQVXIrFinder.h"
+#include "ui/ConnectionParamsDlg.h"
 #include "ui/AboutDlg.h"
 #include "ui/CopyConflictDlg.h"
 #include "ui/DriverClipboard.h"
@@ -48,9 +51,6 @@ namespace {
 constexpr const char* kNotConnected = "Not connected to an Velmor IR Learning device.";
 constexpr const char* kNoDrivers = "No Open Drivers or No Drivers Selected";
 constexpr const char* kNoFunctionsSelected = "No Functions Selected for Learning";
-constexpr const char* kNoConnectionDialog =
-    "Connecting to a device from this window is not available in this version of Quillon.\n"
-    "quillon-cli reaches a device today, for example: quillon-cli device info --ip ADDR";
 constexpr const char* kWindowListProperty = "quillonWindowList";
 
 QString FromPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
@@ -82,6 +82,14 @@ CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
       m_link(std::make_unique<CQVX>()) {
   m_ui->setupUi(this);
   m_link->SetDeviceTable(&app.GetDeviceTypes());
+  // A link that cannot be opened says why in a "Socket Error" box.
+  m_link->SetShowSocketErrors(true);
+  m_linkCore = std::make_unique<CMainFrameLink>(*m_link, m_prompt);
+  m_linkCore->SetListener(this);
+  // A connection given on the command line is made at the first tick.
+  m_linkCore->SetCommandLineConnection([&app] { return app.IsCommandLineConnection(); },
+                                       [&app] { app.ClearCommandLineConnection(); });
+  m_finder = std::make_unique<CQVXIrFinder>(&app.GetDeviceTypes());
   // The document's conflict question and import report appear as the
   // program's own dialogs.
   CCopyConflictDlg::Register();
@@ -108,8 +116,7 @@ CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
     m_recentActions[i]->setStatusTip(tr("Open this driver"));
     connect(m_recentActions[i], &QAction::triggered, this, [this, i] { OnRecentFile(i); });
   }
-  for (QAction* action : {m_ui->actionFileDownload, m_ui->actionFileDelete, m_ui->actionFileUpload,
-                          m_ui->actionViewDevice, m_ui->actionDisconnect}) {
+  for (QAction* action : {m_ui->actionFileDownload, m_ui->actionFileDelete, m_ui->actionFileUpload}) {
     connect(action, &QAction::triggered, this, &CMainFrame::OnDeviceCommand);
   }
 
@@ -131,8 +138,10 @@ CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
   });
 
   // Connection and Learn.
-  connect(m_ui->actionConnectionParameters, &QAction::triggered, this, &CMainFrame::OnConnectionCommand);
-  connect(m_ui->actionConnect, &QAction::triggered, this, &CMainFrame::OnConnectionCommand);
+  connect(m_ui->actionConnectionParameters, &QAction::triggered, this, &CMainFrame::OnConnectionParameters);
+  connect(m_ui->actionConnect, &QAction::triggered, this, &CMainFrame::OnConnect);
+  connect(m_ui->actionDisconnect, &QAction::triggered, this, &CMainFrame::OnDisconnect);
+  connect(m_ui->actionViewDevice, &QAction::triggered, this, &CMainFrame::OnViewDevice);
   connect(m_ui->actionLearnSelected, &QAction::triggered, this, &CMainFrame::OnLearnSelected);
 
   // Window and Help.
@@ -147,9 +156,18 @@ CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
   RebuildMenus();
   UpdateCommandState();
   UpdateConnectionStatus();
+
+  // The periodic status work: the worker's events and the state shown.
+  m_linkTimer = new QTimer(this);
+  m_linkTimer->setObjectName(QStringLiteral("linkTimer"));
+  m_linkTimer->setInterval(CMainFrameLink::kTimerInterval);
+  connect(m_linkTimer, &QTimer::timeout, this, [this] { m_linkCore->Tick(); });
+  m_linkTimer->start();
 }
 
 CMainFrame::~CMainFrame() {
+  m_linkTimer->stop();
+  m_linkCore->SetListener(nullptr);
   // Windows go before the documents they show.
   m_closingAll = true;
   for (auto& [sub, document] : m_frames) {
@@ -198,11 +216,17 @@ void CMainFrame::BuildBars() {
   connectBar->addAction(m_ui->actionConnect);
   connectBar->addAction(m_ui->actionDisconnect);
   connectBar->addAction(m_ui->actionViewDevice);
+  // What the connected device says of itself.
+  m_deviceInfoLabel = new QLabel(connectBar);
+  m_deviceInfoLabel->setObjectName(QStringLiteral("deviceInfo"));
+  m_deviceInfoLabel->setContentsMargins(8, 0, 8, 0);
+  connectBar->addWidget(m_deviceInfoLabel);
   connect(m_connectionCombo, qOverload<int>(&QComboBox::activated), this, [this](int index) {
     const int item = m_connectionCombo->itemData(index).toInt();
-    if (const CQVXConnectionType* chosen = m_recentConnections.GetAt(item)) {
-      m_currentConnection = CQVXConnectionType::CreateCopy(chosen);
+    if (const CQVXConnectionType* chosen = m_linkCore->RecentConnections().GetAt(item)) {
+      m_linkCore->SetCurrentConnection(CQVXConnectionType::CreateCopy(chosen));
       m_serialDevicePath.clear();
+      m_link->SetSerialDevicePath(std::string());
       UpdateConnectionPanes();
     }
   });
@@ -399,7 +423,7 @@ bool CMainFrame::CreateMainFrame() {
 
 void CMainFrame::SetCurrentConnection(std::unique_ptr<CQVXConnectionType> description,
                                       const std::string& serialDevicePath) {
-  m_currentConnection = std::move(description);
+  m_linkCore->SetCurrentConnection(std::move(description));
   m_serialDevicePath = serialDevicePath;
   m_link->SetSerialDevicePath(serialDevicePath);
   UpdateConnectionPanes();
@@ -663,24 +687,45 @@ void CMainFrame::UpdateCommandState() {
 }
 
 void CMainFrame::UpdateConnectionStatus() {
-  m_panes[1]->setText(QStringLiteral("Connection Status: ") + QString::fromLatin1(CQVX::StateText(m_link->GetState())));
-  const int state = m_link->GetState();
-  m_ui->actionConnect->setChecked(state == CQVX::kConnecting || state == CQVX::kConnected);
+  const CMainFrameLink& core = *m_linkCore;
+  m_panes[1]->setText(QString::fromStdString(core.GetStatusText()));
+  // "Connect to Device" stays pressed while connecting and connected.
+  m_ui->actionConnect->setChecked(core.IsConnectPressed());
+  m_ui->actionConnect->setEnabled(core.CanConnect());
+  m_ui->actionDisconnect->setEnabled(core.CanDisconnect());
+  m_ui->actionViewDevice->setEnabled(core.IsConnected());
+  m_connectionCombo->setEnabled(core.CanConnect());
   UpdateConnectionPanes();
+  UpdateDeviceInfo();
+}
+
+void CMainFrame::UpdateDeviceInfo() {
+  const CMainFrameLink::DeviceInfo& info = m_linkCore->GetDeviceInfo();
+  QStringList parts;
+  for (const std::string* text : {&info.name, &info.version}) {
+    if (!text->empty()) parts << QString::fromStdString(*text);
+  }
+  m_deviceInfoLabel->setText(parts.join(QStringLiteral(" - ")));
+  m_deviceInfoLabel->setToolTip(
+      info.name.empty() ? QString()
+                        : tr("Part number %1, firmware %2, memory %3")
+                              .arg(QString::fromStdString(info.partNumber), QString::fromStdString(info.firmware),
+                                   QString::fromStdString(info.memory)));
 }
 
 void CMainFrame::UpdateConnectionPanes() {
-  m_panes[2]->setText(m_currentConnection ? QString::fromStdString(m_currentConnection->GetDisplayText()).trimmed()
-                                          : tr("No device chosen"));
+  const CQVXConnectionType* current = m_linkCore->CurrentConnection();
+  const CQVXConnectionTypeList& recent = m_linkCore->RecentConnections();
+  m_panes[2]->setText(current ? QString::fromStdString(current->GetDisplayText()).trimmed() : tr("No device chosen"));
   m_connectionCombo->clear();
   int currentIndex = -1;
-  for (int i = 0; i < m_recentConnections.GetCount(); ++i) {
-    const CQVXConnectionType* item = m_recentConnections.GetAt(i);
+  for (int i = 0; i < recent.GetCount(); ++i) {
+    const CQVXConnectionType* item = recent.GetAt(i);
     m_connectionCombo->addItem(QString::fromStdString(item->GetDisplayText()).trimmed(), i);
-    if (m_currentConnection && item->IsSameEndpoint(*m_currentConnection)) currentIndex = i;
+    if (current && currentIndex < 0 && item->IsSameEndpoint(*current)) currentIndex = i;
   }
-  if (m_currentConnection && currentIndex < 0) {
-    m_connectionCombo->insertItem(0, QString::fromStdString(m_currentConnection->GetDisplayText()).trimmed(), -1);
+  if (current && currentIndex < 0) {
+    m_connectionCombo->insertItem(0, QString::fromStdString(current->GetDisplayText()).trimmed(), -1);
     currentIndex = 0;
   }
   m_connectionCombo->setCurrentIndex(currentIndex);
@@ -778,9 +823,54 @@ void CMainFrame::OnDeviceCommand() {
   if (m_link->GetState() != CQVX::kConnected) Message(QString::fromLatin1(kNotConnected));
 }
 
-void CMainFrame::OnConnectionCommand() {
-  Message(QString::fromLatin1(kNoConnectionDialog));
+void CMainFrame::OnConnectionParameters() {
+  CDeviceConnectionDialog dialog(m_prompt, m_app.GetDeviceTypes(), *m_finder, m_linkCore->RecentConnections(),
+                                 m_linkCore->CurrentConnection(),
+                                 [this] { return m_link->GetState() == CQVX::kConnected; }, this);
+  const int result = dialog.exec();
+  if (result == QDialog::Rejected) return;
+  if (auto chosen = dialog.TakeSelected()) {
+    m_linkCore->SetCurrentConnection(std::move(chosen));
+    // A connection chosen here is reached through its own port, not a
+    // device path given on the command line.
+    m_serialDevicePath.clear();
+    m_link->SetSerialDevicePath(std::string());
+    UpdateConnectionPanes();
+  }
+  if (result == CDeviceConnectionDialog::kConnectResult) OnConnect();
+}
+
+void CMainFrame::OnConnect() {
+  const CQVXConnectionType* current = m_linkCore->CurrentConnection();
+  if (!current || !current->IsValid()) {
+    // Nothing to connect to yet: the user chooses a device first.
+    UpdateConnectionStatus();
+    OnConnectionParameters();
+    return;
+  }
+  m_linkCore->Connect();
   UpdateConnectionStatus();
+}
+
+void CMainFrame::OnDisconnect() {
+  m_linkCore->Disconnect();
+  UpdateConnectionStatus();
+}
+
+void CMainFrame::OnViewDevice() {
+  if (!m_linkCore->CheckConnected()) return;
+  if (auto* bar = findChild<QWidget*>(QStringLiteral("deviceBar"))) {
+    bar->show();
+    bar->raise();
+  }
+}
+
+void CMainFrame::StateChanged() { UpdateConnectionStatus(); }
+
+void CMainFrame::DeviceInfoChanged() { UpdateDeviceInfo(); }
+
+void CMainFrame::DocumentReceived(const CQVXDownloadable& item) {
+  OpenDriverBytes(item.GetData(), QString::fromStdString(item.GetRemoteName()));
 }
 
 // --- Closing and dropping ---------------------------------------------------
@@ -792,7 +882,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
       return;
     }
   }
-  CQuillonApp::SaveRecentConnections(m_recentConnections, m_currentConnection.get());
+  CQuillonApp::SaveRecentConnections(m_linkCore->RecentConnections(), m_linkCore->CurrentConnection());
   m_closingAll = true;
   m_ui->mdiArea->closeAllSubWindows();
   m_closingAll = false;

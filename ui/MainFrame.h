@@ -17,6 +17,7 @@
 
 #include "app/IQuillonShell.h"
 #include "devicelink/CQVXConnectionTypeList.h"
+#include "deviceops/CMainFrameLink.h"
 
 class QAction;
 class QComboBox;
@@ -24,6 +25,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QTimer;
 
 namespace Ui {
 class CMainFrame;
@@ -32,6 +34,7 @@ class CMainFrame;
 namespace quillon {
 class CQuillonApp;
 class CQVX;
+class CQVXIrFinder;
 class IPrompt;
 }  // namespace quillon
 
@@ -42,7 +45,7 @@ class DriverDocument;
 class InstanceServer;
 class QtPrompt;
 
-class CMainFrame : public QMainWindow, public IQuillonShell {
+class CMainFrame : public QMainWindow, public IQuillonShell, public IMainFrameLinkListener {
   Q_OBJECT
 
  public:
@@ -53,7 +56,7 @@ class CMainFrame : public QMainWindow, public IQuillonShell {
 
   // --- IQuillonShell -----------------------------------------------------
   bool CreateMainFrame() override;
-  CQVXConnectionTypeList& RecentConnections() override { return m_recentConnections; }
+  CQVXConnectionTypeList& RecentConnections() override { return m_linkCore->RecentConnections(); }
   void SetCurrentConnection(std::unique_ptr<CQVXConnectionType> description,
                             const std::string& serialDevicePath) override;
   void RegisterClipboardFormat(const std::string& name) override;
@@ -73,9 +76,13 @@ class CMainFrame : public QMainWindow, public IQuillonShell {
   std::vector<DriverDocument*> Documents() const;
   // The driver windows of DOCUMENT, oldest first.
   std::vector<QMdiSubWindow*> FramesOf(const DriverDocument* document) const;
-  const CQVXConnectionType* CurrentConnection() const { return m_currentConnection.get(); }
+  const CQVXConnectionType* CurrentConnection() const { return m_linkCore->CurrentConnection(); }
   const std::string& SerialDevicePath() const { return m_serialDevicePath; }
   CQVX& Link() { return *m_link; }
+  // What the 250 ms timer does with the link, and the state it shows.
+  CMainFrameLink& LinkCore() { return *m_linkCore; }
+  // Finds devices on the network for the connection dialog.
+  CQVXIrFinder& Finder() { return *m_finder; }
   InstanceServer* Instances() const { return m_instances; }
 
  public slots:
@@ -106,7 +113,15 @@ class CMainFrame : public QMainWindow, public IQuillonShell {
   void OnHelpAbout();
   void OnLearnSelected();
   void OnDeviceCommand();
-  void OnConnectionCommand();
+  void OnConnectionParameters();
+  void OnConnect();
+  void OnDisconnect();
+  void OnViewDevice();
+
+  // --- IMainFrameLinkListener: the link's news, on the timer's tick ------
+  void StateChanged() override;
+  void DeviceInfoChanged() override;
+  void DocumentReceived(const CQVXDownloadable& item) override;
 
   // Documents and their windows.
   DriverDocument* ActiveDocument() const;
@@ -129,14 +144,17 @@ class CMainFrame : public QMainWindow, public IQuillonShell {
   void UpdateMainTitle();
   void UpdateCommandState();
   void UpdateConnectionPanes();
+  void UpdateDeviceInfo();
   void Message(const QString& text);
 
   CQuillonApp& m_app;
   QtPrompt& m_prompt;
   std::unique_ptr<Ui::CMainFrame> m_ui;
   std::unique_ptr<CQVX> m_link;
-  CQVXConnectionTypeList m_recentConnections;
-  std::unique_ptr<CQVXConnectionType> m_currentConnection;
+  // Declared after the link it works on, so it goes first.
+  std::unique_ptr<CMainFrameLink> m_linkCore;
+  std::unique_ptr<CQVXIrFinder> m_finder;
+  QTimer* m_linkTimer = nullptr;
   std::string m_serialDevicePath;
   InstanceServer* m_instances = nullptr;
   std::vector<DriverDocument*> m_documents;
@@ -157,6 +175,7 @@ class CMainFrame : public QMainWindow, public IQuillonShell {
   QAction* m_recentActions[4] = {nullptr, nullptr, nullptr, nullptr};
   QAction* m_recentSeparator = nullptr;
   QComboBox* m_connectionCombo = nullptr;
+  QLabel* m_deviceInfoLabel = nullptr;
   QLabel* m_panes[5] = {nullptr, nullptr, nullptr, nullptr, nullptr};
   QPointer<CDriverFrame> m_watchedFrame;
 };

@@ -401,13 +401,23 @@ TEST_F(ConnectionDialog, OpensOnThePageOfTheDescription) {
 
 TEST_F(ConnectionDialog, SerialNeedsAPortAndConnectedLeavesTheSelection) {
   CConnectionDialogCore dialog(prompt, &types);
-  auto serial = Parse("SERIAL:5,9600,None,8,1,Off");
-  dialog.Open(serial.get(), 0);
+  // No port on the machine and none chosen.
+  dialog.Open(nullptr, 0);
+  dialog.SetPage(CConnectionDialogCore::Page::Serial);
   std::unique_ptr<CQVXConnectionType> selected;
   EXPECT_EQ(dialog.Accept(false, false, selected), CConnectionDialogCore::Result::StayOpen);
   ASSERT_EQ(prompt.messages, std::vector<std::string>{"Please select a COM port"});
   EXPECT_EQ(prompt.icons[0], PromptIcon::Warning);
   EXPECT_FALSE(selected);
+
+  // A description whose port the machine does not list keeps it.
+  auto serial = Parse("SERIAL:5,9600,None,8,1,Off");
+  dialog.Open(serial.get(), 2);
+  EXPECT_EQ(dialog.GetSerialPortEntries(), (std::vector<std::string>{"COM1", "COM2", "COM5"}));
+  EXPECT_EQ(dialog.GetSerialPortText(), "COM5");
+  EXPECT_EQ(dialog.Accept(false, false, selected), CConnectionDialogCore::Result::Ok);
+  ASSERT_TRUE(selected);
+  EXPECT_EQ(selected->GetConnectionText(), "SERIAL:5,9600,None,8,1,Off,,9d");
 
   dialog.Open(serial.get(), 8);
   dialog.SetSerialPortText("COM7");
@@ -452,6 +462,18 @@ TEST_F(ConnectionDialog, TcpPageUsesTheDiscoveryList) {
 
   dialog.SetPortText("40x01");
   EXPECT_EQ(dialog.GetPortText(), "4001");
+
+  // A recent connection fills the page and keeps its name; the list stays.
+  auto recent = Parse("TCP:10.0.0.9,4000,Bench,9d");
+  dialog.ChooseRecent(recent.get());
+  EXPECT_EQ(dialog.GetAddressText(), "10.0.0.9");
+  EXPECT_EQ(dialog.GetPortText(), "4000");
+  EXPECT_EQ(dialog.GetRows().size(), 3u);
+  EXPECT_EQ(dialog.Accept(false, false, selected), CConnectionDialogCore::Result::Ok);
+  EXPECT_EQ(selected->GetDisplayText(), "10.0.0.9:4000  Bench");
+  auto serial = Parse("SERIAL:1,9600,None,8,1,Off");
+  dialog.ChooseRecent(serial.get());
+  EXPECT_EQ(dialog.GetPage(), CConnectionDialogCore::Page::Serial);
 }
 
 TEST(SerialPortList, OnlyExistingSerialDeviceNodes) {

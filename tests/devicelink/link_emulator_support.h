@@ -84,6 +84,8 @@ class Emulator {
         lines >> address >> m_port;
       } else if (word == "PTY") {
         lines >> m_ptyPath;
+      } else if (word == "DISCOVERY") {
+        lines >> m_discoveryPort;
       }
     }
   }
@@ -110,6 +112,8 @@ class Emulator {
   }
   int Port() const { return m_port; }
   const std::string& PtyPath() const { return m_ptyPath; }
+  // The UDP port discovery asks go to (with --discovery).
+  int DiscoveryPort() const { return m_discoveryPort; }
   const std::string& Dir() const { return m_dir; }
   std::string Log() const {
     std::ifstream in(m_log);
@@ -128,6 +132,7 @@ class Emulator {
  private:
   pid_t m_pid = -1;
   int m_port = 0;
+  int m_discoveryPort = 0;
   std::string m_ptyPath;
   std::string m_dir;
   std::string m_log;
