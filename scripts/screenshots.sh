@@ -3,7 +3,8 @@
 # display: an emulated learner teaches two drivers (a DVD player and a
 # display), which the program then shows side by side — the second in
 # advanced mode with its SubFunctions tab — together with the About box and
-# the conflict dialog of pasting functions whose names already exist.
+# the conflict dialog of pasting functions whose names already exist, and
+# the connection dialog listing the emulated learner it found.
 #
 #   scripts/screenshots.sh [BUILD] [OUTDIR]      (defaults: build, docs/screenshots)
 set -euo pipefail
@@ -32,7 +33,7 @@ export QUILLON_INSTANCE_SOCKET="$work/instance"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 
-"$emulator" --port 0 --presses 2 --name "Screenshot Processor" --lifetime 600 \
+"$emulator" --port 0 --presses 2 --name "Screenshot Processor" --lifetime 600 --discovery \
   --log "$work/emulator.log" > "$work/emulator.out" &
 emu_pid=$!
 for _ in $(seq 50); do grep -q READY "$work/emulator.out" 2>/dev/null && break; sleep 0.1; done

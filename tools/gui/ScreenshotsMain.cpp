@@ -3,17 +3,22 @@
 // Draws the program's windows into PNG files for the README and the manual:
 // the main window with both drivers open (the second opened in advanced mode
 // and showing its SubFunctions tab), the About box, and the conflict dialog
-// of pasting functions whose names the second driver already has. Advanced
+// of pasting functions whose names the second driver already has, and the
+// connection dialog with the emulated device found on the network. Advanced
 // mode is unlocked as a driver author unlocks it, by typing the access codes
 // into the About box. Run by scripts/screenshots.sh on a virtual X display;
 // not installed.
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QThread>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -23,6 +28,7 @@
 #include "app/CQuillonApp.h"
 #include "ui/AboutDlg.h"
 #include "ui/AboutLogo.h"
+#include "ui/ConnectionParamsDlg.h"
 #include "ui/CopyConflictDlg.h"
 #include "ui/DetailView.h"
 #include "ui/DriverDocument.h"
@@ -165,6 +171,34 @@ int main(int argc, char** argv) {
   Settle();
   if (!conflictShown) {
     std::fprintf(stderr, "quillon-screenshots: pasting gave no conflict dialog\n");
+    ok = false;
+  }
+
+  // The connection dialog after Scan / Refresh: the emulated learner (run
+  // with --discovery by scripts/screenshots.sh) answers and is chosen.
+  bool deviceListed = false;
+  QTimer::singleShot(300, [&] {
+    auto* dialog = qobject_cast<quillon::ui::CDeviceConnectionDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    auto* list = dialog->findChild<QTreeWidget*>(QStringLiteral("deviceList"));
+    if (auto* scan = dialog->findChild<QPushButton*>(QStringLiteral("scanButton"))) scan->click();
+    for (int waited = 0; list && list->topLevelItemCount() == 0 && waited < 3000; waited += 50) {
+      QApplication::processEvents(QEventLoop::AllEvents, 50);
+      QThread::msleep(50);
+    }
+    if (list && list->topLevelItemCount() > 0) {
+      deviceListed = true;
+      list->setCurrentItem(list->topLevelItem(0));
+      list->topLevelItem(0)->setSelected(true);
+      Settle();
+      ok = Save(dialog, out, QStringLiteral("connection-dialog.png")) && ok;
+    }
+    dialog->reject();
+  });
+  frame.findChild<QAction*>(QStringLiteral("actionConnectionParameters"))->trigger();
+  Settle();
+  if (!deviceListed) {
+    std::fprintf(stderr, "quillon-screenshots: no device answered in the connection dialog\n");
     ok = false;
   }
 
