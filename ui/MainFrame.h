@@ -32,15 +32,18 @@ class CMainFrame;
 }
 
 namespace quillon {
+class CDlgOpenDriver;
 class CQuillonApp;
 class CQVX;
 class CQVXIrFinder;
+class CVelmorPackageReader;
 class IPrompt;
 }  // namespace quillon
 
 namespace quillon::ui {
 
 class CDriverFrame;
+class COldPkgWarningDlg;
 class DriverDocument;
 class InstanceServer;
 class QtPrompt;
@@ -67,6 +70,7 @@ class CMainFrame : public QMainWindow, public IQuillonShell, public IMainFrameLi
   // False when the window cannot be made.
   bool OpenDriverBytes(const std::vector<std::uint8_t>& bytes, const QString& title);
   void ShowMainFrame() override;
+  IOldPkgWarningView* OldPkgWarningView() override;
 
   // --- What tests and the device side read -------------------------------
   QMdiArea* MdiArea() const;
@@ -178,6 +182,13 @@ class CMainFrame : public QMainWindow, public IQuillonShell, public IMainFrameLi
   QLabel* m_deviceInfoLabel = nullptr;
   QLabel* m_panes[5] = {nullptr, nullptr, nullptr, nullptr, nullptr};
   QPointer<CDriverFrame> m_watchedFrame;
+
+  // File -> Open From Database...: the package reader and the "Open Driver"
+  // dialog's core, made at the first use and kept for the run; the
+  // old-package warning of the library folder choice.
+  std::unique_ptr<CVelmorPackageReader> m_packageReader;
+  std::unique_ptr<CDlgOpenDriver> m_openDriver;
+  COldPkgWarningDlg* m_oldPkgWarning = nullptr;
 };
 
 }  // namespace quillon::ui
