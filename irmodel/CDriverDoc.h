@@ -97,7 +97,14 @@ class CDriverDoc {
   std::size_t GetFileLength() const { return fileLength_; }
   bool LoadFailed() const { return loadFailed_; }
   bool IsModified() const { return modified_; }
+  // Only the flag: the views are not told (see ApplyLearned, which is).
   void SetModifiedFlag(bool modified = true) { modified_ = modified; }
+
+  // Takes the functions a learn dialog accepted: every function of LEARNED
+  // that did not fail its learn overwrites the function of the same name,
+  // the document is marked modified and every view is refreshed. Returns
+  // the number of functions overwritten.
+  int ApplyLearned(const TQVXIr& learned);
 
   // --- Command list ------------------------------------------------------
   // The command list of DEVICETYPE (ignoring case), or null.
