@@ -29,6 +29,7 @@
 #include "app/CQuillonApp.h"
 #include "devicelink/CQVX.h"
 #include "devicelink/CQVXConnectionType.h"
+#include "deviceops/CLearnCommand.h"
 #include "ui/AboutDlg.h"
 #include "ui/CopyConflictDlg.h"
 #include "ui/DriverClipboard.h"
@@ -37,6 +38,7 @@
 #include "ui/FileDialog.h"
 #include "ui/ImportErrorDlg.h"
 #include "ui/InstanceServer.h"
+#include "ui/LearnDlgView.h"
 #include "ui/QtPrompt.h"
 #include "ui/ToolIcons.h"
 #include "ui/UrlOpener.h"
@@ -46,8 +48,6 @@ namespace quillon::ui {
 namespace {
 
 constexpr const char* kNotConnected = "Not connected to an Velmor IR Learning device.";
-constexpr const char* kNoDrivers = "No Open Drivers or No Drivers Selected";
-constexpr const char* kNoFunctionsSelected = "No Functions Selected for Learning";
 constexpr const char* kNoConnectionDialog =
     "Connecting to a device from this window is not available in this version of Quillon.\n"
     "quillon-cli reaches a device today, for example: quillon-cli device info --ip ADDR";
@@ -79,7 +79,8 @@ QStringList LocalFiles(const QMimeData* data) {
 
 CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
     : QMainWindow(parent), m_app(app), m_prompt(prompt), m_ui(std::make_unique<Ui::CMainFrame>()),
-      m_link(std::make_unique<CQVX>()) {
+      m_link(std::make_unique<CQVX>()),
+      m_learn(std::make_unique<CLearnCommand>(m_link.get(), prompt, std::string())) {
   m_ui->setupUi(this);
   m_link->SetDeviceTable(&app.GetDeviceTypes());
   // The document's conflict question and import report appear as the
@@ -764,14 +765,15 @@ void CMainFrame::OnHelpAbout() {
 }
 
 void CMainFrame::OnLearnSelected() {
-  CDriverFrame* frame = ActiveFrame();
-  if (!frame) {
-    Message(QString::fromLatin1(kNoDrivers));
-  } else if (frame->SelectedPositions().empty()) {
-    Message(QString::fromLatin1(kNoFunctionsSelected));
-  } else if (m_link->GetState() != CQVX::kConnected) {
-    Message(QString::fromLatin1(kNotConnected));
-  }
+  // The command learns the functions selected in the active window's list.
+  DriverDocument* document = ActiveDocument();
+  if (CDriverFrame* frame = ActiveFrame(); document && frame) document->Doc().SetSelection(frame->SelectedPositions());
+  m_learn->SetSettingsPath(m_app.GetSettingsPath());
+  m_learn->Run(document ? &document->Doc() : nullptr, std::string(), [this](CLearnDlg& dlg) {
+    CLearnDlgView view(dlg, this);
+    view.exec();
+  });
+  UpdateCommandState();
 }
 
 void CMainFrame::OnDeviceCommand() {

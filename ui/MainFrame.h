@@ -30,6 +30,7 @@ class CMainFrame;
 }
 
 namespace quillon {
+class CLearnCommand;
 class CQuillonApp;
 class CQVX;
 class IPrompt;
@@ -76,6 +77,8 @@ class CMainFrame : public QMainWindow, public IQuillonShell {
   const CQVXConnectionType* CurrentConnection() const { return m_currentConnection.get(); }
   const std::string& SerialDevicePath() const { return m_serialDevicePath; }
   CQVX& Link() { return *m_link; }
+  // "Learn Selected Functions": learn-active while its dialog runs.
+  CLearnCommand& LearnCommand() { return *m_learn; }
   InstanceServer* Instances() const { return m_instances; }
 
  public slots:
@@ -135,6 +138,7 @@ class CMainFrame : public QMainWindow, public IQuillonShell {
   QtPrompt& m_prompt;
   std::unique_ptr<Ui::CMainFrame> m_ui;
   std::unique_ptr<CQVX> m_link;
+  std::unique_ptr<CLearnCommand> m_learn;
   CQVXConnectionTypeList m_recentConnections;
   std::unique_ptr<CQVXConnectionType> m_currentConnection;
   std::string m_serialDevicePath;
