@@ -30,6 +30,7 @@
 #include "ui/FunctionView.h"
 #include "ui/MainFrame.h"
 #include "ui/QtPrompt.h"
+#include "tools/gui/ScreenshotsLearn.h"
 
 namespace {
 
@@ -166,6 +167,11 @@ int main(int argc, char** argv) {
   if (!conflictShown) {
     std::fprintf(stderr, "quillon-screenshots: pasting gave no conflict dialog\n");
     ok = false;
+  }
+
+  // The learn dialog, when the script runs an emulated learner for it.
+  if (const int learner = qEnvironmentVariableIntValue("QUILLON_SCREENSHOT_LEARNER_PORT"); learner > 0) {
+    ok = ShotLearnDialog(frame, out, learner) && ok;
   }
 
   for (quillon::ui::DriverDocument* document : frame.Documents()) document->Doc().SetModifiedFlag(false);
