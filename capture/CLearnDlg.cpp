@@ -261,6 +261,7 @@ void CLearnDlg::Accept() {
       function.AddSubFunction(std::move(sub));
       function.SetFlags((function.GetFlags() & ~TQVXIrFunction::kLearnFailed) |
                         TQVXIrFunction::kLearned);
+      m_learnedWith[&function] = m_lastCapture.analysis;
     } else {
       function.SetFlags(function.GetFlags() | TQVXIrFunction::kLearnFailed);
     }
@@ -432,14 +433,15 @@ void CLearnDlg::AnalyseCapture(CQVXEvent& event) {
   int32_t code = 0;
   m_result.min_repeats = m_minRepeats;
   if (qvx && qvx->GetSize() >= 1) {
-    code = Analyse(TIrCaptureKind::QVX, qvx->GetBuffer(), qvx->GetSize());
+    code = Analyse(TIrCaptureKind::QVX, qvx->GetBuffer(), qvx->GetSize(), false);
   } else if (halvar) {
-    code = Analyse(TIrCaptureKind::Halvar, halvar->GetBuffer(), halvar->GetSize());
+    code = Analyse(TIrCaptureKind::Halvar, halvar->GetBuffer(), halvar->GetSize(), false);
   } else {
     EnterReady();
     return;
   }
   m_result.SetResult(code);
+  m_lastCapture.result = m_result;
   ReportResult();
 }
 
@@ -454,21 +456,53 @@ void CLearnDlg::ReportResult() {
   }
 }
 
+int CLearnDlg::IndexOf(const TQVXIrFunction* function) const {
+  for (int i = 0; function && i < m_driver.GetFunctionCount(); ++i) {
+    if (m_driver.GetFunction(i) == function) return i;
+  }
+  return -1;
+}
+
+int CLearnDlg::GetLearnedCount() const {
+  int learned = 0;
+  for (int i = 0; i < m_driver.GetFunctionCount(); ++i) {
+    learned += StatusOf(*m_driver.GetFunction(i)) == "Learned" ? 1 : 0;
+  }
+  return learned;
+}
+
 // Loads the kind's capture settings (once per opening) and runs the
-// dialog's analysis on the capture.
-int32_t CLearnDlg::Analyse(TIrCaptureKind kind, const uint8_t* buffer, int32_t byteCount) {
+// dialog's analysis on the capture: the one that learned the function when
+// verifying a function learned here, else the box's, else the settings'.
+// The capture is kept for the window.
+int32_t CLearnDlg::Analyse(TIrCaptureKind kind, const uint8_t* buffer, int32_t byteCount,
+                           bool fromFile) {
   CCaptureSettingsLoader& loader = kind == TIrCaptureKind::QVX ? m_qvxSettings : m_halvarSettings;
   loader.Load(kind, m_settingsPath);
   TIrCaptureSettings settings = loader.GetSettings();
   if (m_analysis) settings.analysis = *m_analysis;
+  const auto learned = m_learnedWith.find(m_underTest);
+  if (!fromFile && m_mode == Mode::Verify && learned != m_learnedWith.end()) {
+    settings.analysis = learned->second;
+  }
+
+  m_lastCapture.sequence += 1;
+  m_lastCapture.kind = kind;
+  m_lastCapture.bytes.assign(buffer, buffer + (buffer && byteCount > 0 ? byteCount : 0));
+  m_lastCapture.mode = fromFile ? Mode::Learn : m_mode;
+  m_lastCapture.from_file = fromFile;
+  m_lastCapture.function_index = fromFile ? -1 : IndexOf(m_underTest);
+  m_lastCapture.leading_discard = settings.leading_discard_threshold;
+  m_lastCapture.analysis = settings.analysis;
   return TIrCaptureAnalysis::Analyse(kind, settings, m_brief, buffer, byteCount, m_result);
 }
 
 void CLearnDlg::LoadBin(const std::vector<uint8_t>& bytes) {
   m_result.min_repeats = m_minRepeats;
   const int32_t code =
-      Analyse(TIrCaptureKind::QVX, bytes.data(), static_cast<int32_t>(bytes.size()));
+      Analyse(TIrCaptureKind::QVX, bytes.data(), static_cast<int32_t>(bytes.size()), true);
   m_result.SetResult(code);
+  m_lastCapture.result = m_result;
   EnterReady();
 }
 

@@ -6,6 +6,7 @@
 // the command-line tool drives it directly.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,25 @@ class CLearnDlg {
   struct Row {
     std::string name;
     std::string status;
+  };
+
+  // The latest analysed capture, from the device or the "Bin" file, kept as
+  // it arrived so a window can draw it and compare it after the dialog has
+  // moved on to the next function.
+  struct CaptureRecord {
+    // 0 before the first capture; one more with every capture analysed.
+    int sequence = 0;
+    TIrCaptureKind kind = TIrCaptureKind::QVX;
+    std::vector<uint8_t> bytes;
+    // The mode of the capture and the private function it was taken for
+    // (-1: none, as for a file).
+    Mode mode = Mode::Learn;
+    bool from_file = false;
+    int function_index = -1;
+    // The settings the analysis ran with.
+    int leading_discard = 0;
+    TIrAnalysisMethod analysis = TIrAnalysisMethod::Specified;
+    TIrCaptureResult result;
   };
 
   static constexpr const char* kTitle = "Learn/Verify IR Functions";
@@ -75,11 +95,14 @@ class CLearnDlg {
   // alike; none: each learner kind's capture settings decide.
   void SetAnalysis(std::optional<TIrAnalysisMethod> method) { m_analysis = method; }
   std::optional<TIrAnalysisMethod> GetAnalysis() const { return m_analysis; }
-  // The "Enhanced analysis" check box.
+  // The "Enhanced analysis" check box. A verify of a function learned in
+  // this dialog runs the analysis that learned it, whatever the box says
+  // by then, so the two captures are judged alike.
   void SetEnhancedAnalysis(bool on) {
     m_analysis = on ? TIrAnalysisMethod::Enhanced : TIrAnalysisMethod::Specified;
   }
   bool IsEnhancedAnalysis() const { return m_analysis == TIrAnalysisMethod::Enhanced; }
+  bool IsBrief() const { return m_brief; }
   // The hidden "Bin" control: analyses a raw QVX capture read from a file.
   void LoadBin(const std::vector<uint8_t>& bytes);
 
@@ -107,7 +130,25 @@ class CLearnDlg {
   Control GetCancelButton() const { return m_cancel; }
   Control GetList() const { return m_list; }
   bool IsCloseEnabled() const { return m_closeEnabled; }
+  // "Auto Select Next Function": hidden, checked whenever the dialog opens.
+  Control GetAutoSelectBox() const { return {true, false}; }
+  // "Brief": hidden and disabled.
+  Control GetBriefBox() const { return {false, false}; }
+  // "Bin": hidden.
+  Control GetBinButton() const { return {true, false}; }
+  // "Enhanced analysis": changed only while the dialog rests, so a capture
+  // is analysed the way it was asked for.
+  Control GetEnhancedAnalysisBox() const {
+    return {m_state == State::Ready || m_state == State::NotReady, true};
+  }
   const TIrCaptureResult& GetCaptureResult() const { return m_result; }
+  const CaptureRecord& GetLastCapture() const { return m_lastCapture; }
+  // How many rows read "Learned" (the progress the window shows).
+  int GetLearnedCount() const;
+
+  // The "Bin" control's file dialog.
+  static constexpr const char* kBinFilter = "BIN Files (*.bin)|*.bin|All Files (*.*)|*.*||";
+  static constexpr const char* kBinExtension = ".bin";
 
   // The private driver with the learned functions.
   const TQVXIr& GetDriver() const { return m_driver; }
@@ -128,7 +169,8 @@ class CLearnDlg {
   void ShowStatus(const std::string& text);
   void HandleEvent(CQVXEvent& event);
   void AnalyseCapture(CQVXEvent& event);
-  int32_t Analyse(TIrCaptureKind kind, const uint8_t* buffer, int32_t byteCount);
+  int32_t Analyse(TIrCaptureKind kind, const uint8_t* buffer, int32_t byteCount, bool fromFile);
+  int IndexOf(const TQVXIrFunction* function) const;
   void ReportResult();
   void ShowError(const std::string& text);
   bool IsFastDeviceType() const;
@@ -152,6 +194,9 @@ class CLearnDlg {
   bool m_brief = false;
   std::optional<TIrAnalysisMethod> m_analysis;
   TIrCaptureResult m_result;
+  CaptureRecord m_lastCapture;
+  // The analysis that learned each function learned in this dialog.
+  std::map<const TQVXIrFunction*, TIrAnalysisMethod> m_learnedWith;
   CCaptureSettingsLoader m_qvxSettings;
   CCaptureSettingsLoader m_halvarSettings;
   int m_previousState = -1;

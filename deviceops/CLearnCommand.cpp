@@ -106,8 +106,7 @@ CLearnDlg::EndResult CLearnCommand::Run(CDriverDoc* doc, const std::string& repe
   if (m_link) m_link->SetTransferEnable(true);
 
   if (dlg.GetEndResult() == CLearnDlg::EndResult::Ok) {
-    doc->GetDriver().UpdateFrom(dlg.GetDriver());
-    doc->SetModifiedFlag(true);
+    doc->ApplyLearned(dlg.GetDriver());
   }
   return dlg.GetEndResult();
 }

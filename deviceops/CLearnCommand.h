@@ -30,6 +30,9 @@ class CLearnCommand {
   // An analysis chosen for this run only (the command line's --analysis):
   // it replaces the profile's choice, which stays as it was.
   void SetAnalysis(std::optional<TIrAnalysisMethod> method) { m_analysis = method; }
+  // The settings file whose capture sections the dialog reads (known once
+  // the program has started).
+  void SetSettingsPath(std::string path) { m_settingsPath = std::move(path); }
 
   // Runs the command for DOC (the active driver document; may be null).
   // REPEATTEXT is the main window's repeat-count field. RUNMODAL runs the

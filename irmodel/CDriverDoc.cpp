@@ -95,6 +95,12 @@ void CDriverDoc::Changed() {
   Refresh();
 }
 
+int CDriverDoc::ApplyLearned(const TQVXIr& learned) {
+  const int overwritten = driver_.UpdateFrom(learned);
+  Changed();
+  return overwritten;
+}
+
 // --- Life cycle --------------------------------------------------------------
 
 void CDriverDoc::AddMissingHeaderDefaults() {

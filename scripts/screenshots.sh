@@ -4,8 +4,9 @@
 # display), which the program then shows side by side — the second in
 # advanced mode with its SubFunctions tab — together with the About box, the
 # conflict dialog of pasting functions whose names already exist, the
-# "Open Driver" dialog over a driver library packed here, and the connection
-# dialog listing the emulated learner it found.
+# "Open Driver" dialog over a driver library packed here, the connection
+# dialog listing the emulated learner it found, and the learn dialog
+# capturing from a second emulated learner.
 #
 #   scripts/screenshots.sh [BUILD] [OUTDIR]      (defaults: build, docs/screenshots)
 set -euo pipefail
@@ -21,8 +22,10 @@ command -v xvfb-run >/dev/null || { echo "screenshots: xvfb-run is missing (scri
 
 work=$(mktemp -d)
 emu_pid=""
+learner_pid=""
 cleanup() {
   [ -n "$emu_pid" ] && kill "$emu_pid" 2>/dev/null || true
+  [ -n "$learner_pid" ] && kill "$learner_pid" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -90,6 +93,16 @@ done
 cp "$work/display.vir" "$library/living-room-display.vir"
 # The driver library is the driver folder of the machine store ("driverpath2").
 "$cli" config set-folder driver "$library/" > /dev/null
+
+# A second learner whose captures take long enough to be drawn mid-capture
+# by the learn dialog.
+"$emulator" --port 0 --presses 2 --capture-ms 4000 --lifetime 600 \
+  --log "$work/learner.log" > "$work/learner.out" &
+learner_pid=$!
+for _ in $(seq 50); do grep -q READY "$work/learner.out" 2>/dev/null && break; sleep 0.1; done
+learner_port=$(awk '/^TCP/ {print $3}' "$work/learner.out")
+[ -n "$learner_port" ] || { echo "screenshots: the second emulator did not start" >&2; exit 1; }
+export QUILLON_SCREENSHOT_LEARNER_PORT="$learner_port"
 
 echo "== Drawing the windows into $out"
 mkdir -p "$out"

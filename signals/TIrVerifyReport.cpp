@@ -83,7 +83,11 @@ TIrVerifyReport TIrVerifyReport::CompareFunction(const TQVXIrFunction& stored, c
     none.captured_divider = captured.GetDivider();
     return none;
   }
-  return Compare(*chosen, captured, timeTolerance, dividerTolerance);
+  TIrVerifyReport report = Compare(*chosen, captured, timeTolerance, dividerTolerance);
+  for (int i = 0; i < stored.GetSubFunctionCount(); ++i) {
+    if (stored.GetSubFunction(i) == chosen) report.subfunction = i;
+  }
+  return report;
 }
 
 }  // namespace quillon

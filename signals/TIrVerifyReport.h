@@ -45,6 +45,9 @@ struct TIrVerifyReport {
   std::vector<TIrTimeComparison> times;
   // The verification's verdict (TQVXIrSubFunction::Matches).
   bool matches = false;
+  // CompareFunction: the position of the stored function's sub-function
+  // that was compared (-1 when none was).
+  int subfunction = -1;
 
   static TIrVerifyReport Compare(const TQVXIrSubFunction& stored, const TQVXIrSubFunction& captured,
                                  float timeTolerance = kTimeTolerance, float dividerTolerance = kDividerTolerance);

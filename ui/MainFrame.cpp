@@ -35,6 +35,7 @@
 #include "library/CDlgOpenDriver.h"
 #include "library/CLibraryFolder.h"
 #include "library/CVelmorPackageReader.h"
+#include "deviceops/CLearnCommand.h"
 #include "ui/AboutDlg.h"
 #include "ui/CopyConflictDlg.h"
 #include "ui/DriverClipboard.h"
@@ -45,6 +46,7 @@
 #include "ui/InstanceServer.h"
 #include "ui/OldPkgWarningDlg.h"
 #include "ui/OpenDriverDlg.h"
+#include "ui/LearnDlgView.h"
 #include "ui/QtPrompt.h"
 #include "ui/ToolIcons.h"
 #include "ui/UrlOpener.h"
@@ -54,8 +56,6 @@ namespace quillon::ui {
 namespace {
 
 constexpr const char* kNotConnected = "Not connected to an Velmor IR Learning device.";
-constexpr const char* kNoDrivers = "No Open Drivers or No Drivers Selected";
-constexpr const char* kNoFunctionsSelected = "No Functions Selected for Learning";
 constexpr const char* kWindowListProperty = "quillonWindowList";
 
 QString FromPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
@@ -84,7 +84,8 @@ QStringList LocalFiles(const QMimeData* data) {
 
 CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
     : QMainWindow(parent), m_app(app), m_prompt(prompt), m_ui(std::make_unique<Ui::CMainFrame>()),
-      m_link(std::make_unique<CQVX>()) {
+      m_link(std::make_unique<CQVX>()),
+      m_learn(std::make_unique<CLearnCommand>(m_link.get(), prompt, std::string())) {
   m_ui->setupUi(this);
   m_link->SetDeviceTable(&app.GetDeviceTypes());
   // A link that cannot be opened says why in a "Socket Error" box.
@@ -95,6 +96,10 @@ CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
   m_linkCore->SetCommandLineConnection([&app] { return app.IsCommandLineConnection(); },
                                        [&app] { app.ClearCommandLineConnection(); });
   m_finder = std::make_unique<CQVXIrFinder>(&app.GetDeviceTypes());
+  // A learn dialog takes the worker's events itself while it runs, and
+  // learning does not start while a tick is handling them.
+  m_linkCore->SetLearnActiveQuery([this] { return m_learn->IsLearnActive(); });
+  m_linkCore->SetHandlingListener([this](bool on) { m_learn->SetHandlingEvents(on); });
   // The document's conflict question and import report appear as the
   // program's own dialogs.
   CCopyConflictDlg::Register();
@@ -845,14 +850,21 @@ void CMainFrame::OnHelpAbout() {
 }
 
 void CMainFrame::OnLearnSelected() {
-  CDriverFrame* frame = ActiveFrame();
-  if (!frame) {
-    Message(QString::fromLatin1(kNoDrivers));
-  } else if (frame->SelectedPositions().empty()) {
-    Message(QString::fromLatin1(kNoFunctionsSelected));
-  } else if (m_link->GetState() != CQVX::kConnected) {
-    Message(QString::fromLatin1(kNotConnected));
-  }
+  // The command learns the functions selected in the active window's list.
+  DriverDocument* document = ActiveDocument();
+  if (CDriverFrame* frame = ActiveFrame(); document && frame) document->Doc().SetSelection(frame->SelectedPositions());
+  m_learn->SetSettingsPath(m_app.GetSettingsPath());
+  // The timer leaves the events alone from the running-events question on.
+  m_linkCore->Suspend();
+  struct ResumeOnExit {
+    CMainFrameLink& core;
+    ~ResumeOnExit() { core.Resume(); }
+  } resume{*m_linkCore};
+  m_learn->Run(document ? &document->Doc() : nullptr, std::string(), [this](CLearnDlg& dlg) {
+    CLearnDlgView view(dlg, this);
+    view.exec();
+  });
+  UpdateCommandState();
 }
 
 void CMainFrame::OnDeviceCommand() {

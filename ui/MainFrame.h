@@ -33,6 +33,7 @@ class CMainFrame;
 
 namespace quillon {
 class CDlgOpenDriver;
+class CLearnCommand;
 class CQuillonApp;
 class CQVX;
 class CQVXIrFinder;
@@ -87,6 +88,8 @@ class CMainFrame : public QMainWindow, public IQuillonShell, public IMainFrameLi
   CMainFrameLink& LinkCore() { return *m_linkCore; }
   // Finds devices on the network for the connection dialog.
   CQVXIrFinder& Finder() { return *m_finder; }
+  // "Learn Selected Functions": learn-active while its dialog runs.
+  CLearnCommand& LearnCommand() { return *m_learn; }
   InstanceServer* Instances() const { return m_instances; }
 
  public slots:
@@ -155,6 +158,7 @@ class CMainFrame : public QMainWindow, public IQuillonShell, public IMainFrameLi
   QtPrompt& m_prompt;
   std::unique_ptr<Ui::CMainFrame> m_ui;
   std::unique_ptr<CQVX> m_link;
+  std::unique_ptr<CLearnCommand> m_learn;
   // Declared after the link it works on, so it goes first.
   std::unique_ptr<CMainFrameLink> m_linkCore;
   std::unique_ptr<CQVXIrFinder> m_finder;

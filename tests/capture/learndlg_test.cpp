@@ -301,13 +301,77 @@ TEST_F(LearnDlgTest, VerifyRunsTheAnalysisTheLearnRan) {
   dlg->Verify();
   Capture(*dlg, NecWithDropouts(2));
   EXPECT_EQ(dlg->GetStatusText(), "Verify Successful");
+  EXPECT_EQ(dlg->GetLastCapture().analysis, TIrAnalysisMethod::Enhanced);
   dlg->Accept();
-  // The specified analysis cannot make the same press out.
+  // The box cleared afterwards: the function is still verified the way it
+  // was learned ...
   dlg->SetEnhancedAnalysis(false);
   EXPECT_FALSE(dlg->IsEnhancedAnalysis());
   dlg->Verify();
   Capture(*dlg, NecWithDropouts(2));
-  EXPECT_NE(dlg->GetStatusText(), "Verify Successful");
+  EXPECT_EQ(dlg->GetStatusText(), "Verify Successful");
+  EXPECT_EQ(dlg->GetLastCapture().analysis, TIrAnalysisMethod::Enhanced);
+  dlg->Accept();
+  // ... while a function the dialog did not learn is verified with the box's
+  // analysis, and the specified one cannot make the same press out.
+  auto other = Open(Driver({{"POWER", false}}));
+  other->SetEnhancedAnalysis(true);
+  other->Learn();
+  Capture(*other, NecWithDropouts(1));
+  ASSERT_EQ(other->GetRows()[0].status, "Learned");
+  CLearnDlg fresh(other->GetDriver(), &link, prompt, "");
+  fresh.SetEnhancedAnalysis(false);
+  fresh.Open(true);
+  fresh.Tick();
+  fresh.Verify();
+  Capture(fresh, NecWithDropouts(2));
+  EXPECT_EQ(fresh.GetLastCapture().analysis, TIrAnalysisMethod::Specified);
+  EXPECT_NE(fresh.GetStatusText(), "Verify Successful");
+}
+
+TEST_F(LearnDlgTest, TheLastCaptureIsKeptForTheWindowWithTheFunctionItWasFor) {
+  auto dlg = Open(Driver({{"POWER", false}, {"PLAY", false}, {"STOP", true}}));
+  EXPECT_EQ(dlg->GetLastCapture().sequence, 0);
+  EXPECT_EQ(dlg->GetLearnedCount(), 0);
+  // Hidden controls and the analysis box, as the dialog shows them.
+  EXPECT_FALSE(dlg->GetAutoSelectBox().visible);
+  EXPECT_TRUE(dlg->GetAutoSelect());
+  EXPECT_FALSE(dlg->GetBriefBox().visible);
+  EXPECT_FALSE(dlg->GetBriefBox().enabled);
+  EXPECT_FALSE(dlg->GetBinButton().visible);
+  EXPECT_TRUE(dlg->GetEnhancedAnalysisBox().enabled);
+
+  dlg->Learn();
+  EXPECT_FALSE(dlg->GetEnhancedAnalysisBox().enabled);  // not while capturing
+  auto capture = NecCapture();
+  const std::vector<uint8_t> bytes = capture->GetBytes();
+  Capture(*dlg, std::move(capture));
+  // Learned and moved on: the dialog now learns PLAY, but the capture it
+  // keeps is POWER's.
+  const CLearnDlg::CaptureRecord& last = dlg->GetLastCapture();
+  EXPECT_EQ(last.sequence, 1);
+  EXPECT_EQ(last.bytes, bytes);
+  EXPECT_EQ(last.function_index, 0);
+  EXPECT_EQ(last.mode, CLearnDlg::Mode::Learn);
+  EXPECT_FALSE(last.from_file);
+  EXPECT_EQ(last.leading_discard, 5);
+  EXPECT_NE(last.result.time_count, 0);
+  EXPECT_EQ(dlg->GetSelectedRow(), 1);
+  EXPECT_EQ(dlg->GetState(), CLearnDlg::State::Capturing);
+  EXPECT_EQ(dlg->GetLearnedCount(), 1);
+
+  // A failed capture is kept too; the file loader counts as a capture for no
+  // function.
+  Capture(*dlg, GarbageCapture());
+  EXPECT_EQ(dlg->GetLastCapture().sequence, 2);
+  EXPECT_EQ(dlg->GetLastCapture().function_index, 1);
+  EXPECT_EQ(dlg->GetLastCapture().result.time_count, 0);
+  dlg->Accept();
+  dlg->LoadBin(bytes);
+  EXPECT_EQ(dlg->GetLastCapture().sequence, 3);
+  EXPECT_TRUE(dlg->GetLastCapture().from_file);
+  EXPECT_EQ(dlg->GetLastCapture().function_index, -1);
+  EXPECT_EQ(dlg->GetLearnedCount(), 1);
 }
 
 // What an analysis stored, as one comparable text.

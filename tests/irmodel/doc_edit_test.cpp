@@ -334,6 +334,35 @@ TEST_F(DocEdit, VelmorFlagNeedsTheSupportedDriverCode) {
   EXPECT_STREQ(doc_->GetKindText(), "IR Driver:  ");
 }
 
+TEST_F(DocEdit, LearnedFunctionsOverwriteTheirNamesakesAndRefreshTheViews) {
+  Add("POWER", 1, 1736);
+  Add("PLAY", 1, 1736);
+  Add("MUTE", 1, 1736);
+  doc_->SetSelection({1});
+  doc_->SetModifiedFlag(false);
+  int refreshed = 0;
+  doc_->SetUpdateListener([&] { ++refreshed; });
+  // Marking alone tells no view.
+  doc_->SetModifiedFlag(true);
+  EXPECT_EQ(refreshed, 0);
+  doc_->SetModifiedFlag(false);
+
+  TQVXIr learned;
+  learned.Append(MakeFunction("play", 2, 1785));
+  learned.Append(MakeFunction("MUTE", 1, 1795));
+  learned.GetFunction(1)->SetFlags(TQVXIrFunction::kLearnFailed);
+  learned.Append(MakeFunction("EJECT", 1, 1800));
+  EXPECT_EQ(doc_->ApplyLearned(learned), 1);
+  EXPECT_EQ(refreshed, 1);
+  EXPECT_TRUE(doc_->IsModified());
+  EXPECT_EQ(Names(Driver()), (std::vector<std::string>{"POWER", "play", "MUTE"}));
+  EXPECT_EQ(Driver().GetFunction(1)->GetSubFunctionCount(), 2);
+  EXPECT_EQ(Driver().GetFunction(1)->GetSubFunction(0)->GetDivider(), 1785);
+  EXPECT_EQ(Driver().GetFunction(2)->GetSubFunction(0)->GetDivider(), 1736);  // failed: kept
+  // The selection still names the same function.
+  EXPECT_EQ(doc_->GetSelection(), std::vector<int>{1});
+}
+
 TEST_F(DocEdit, ImportThroughTheDocumentShowsTheReport) {
   const std::string path = ::testing::TempDir() + "/quillon_doc_import_" + std::to_string(::getpid()) + ".ini";
   { std::ofstream(path) << "[HEADER]\nfunction_count=1\n[function_0]\nfunction_name=\n"; }

@@ -100,6 +100,10 @@ class ShellTest : public ::testing::Test {
     return ok;
   }
 
+  // How long a dialog may stay open untouched before the test fails (a
+  // dialog a test works for long, like the learn dialog, needs more).
+  void SetWatchdogInterval(int ms) { m_watchdog.setInterval(ms); }
+
   CMainFrame& Frame() { return *m_frame; }
   CQuillonApp& App() { return *m_app; }
   const ::quillon::testing::TempDir& Dir() const { return m_env.Dir(); }

@@ -13,10 +13,13 @@
 
 #include "devicelink/CQVX.h"
 #include "devicelink/CQVXIrFinder.h"
+#include "deviceops/CLearnCommand.h"
 #include "platform/UdpSocket.h"
 #include "tests/devicelink/link_emulator_support.h"
 #include "tests/ui/ShellFixture.h"
 #include "ui/ConnectionParamsDlg.h"
+#include "ui/DriverFrame.h"
+#include "ui/FunctionView.h"
 
 namespace quillon::ui {
 namespace {
@@ -224,6 +227,51 @@ TEST_F(ConnectionTest, TheDialogShowsTheChosenDescriptionAndAFailedLinkSaysWhy) 
   EXPECT_EQ(QtPrompt::ShownBoxes()[0].text, "Connection refused");
   EXPECT_EQ(StatusText(), QStringLiteral("Connection Status: Connection Failed"));
   EXPECT_TRUE(Action("actionConnect")->isEnabled());
+}
+
+TEST_F(ConnectionTest, TheTimerAndTheLearnCommandTakeTurnsWithTheWorkersEvents) {
+  ASSERT_TRUE(Start({}));
+  TakeMessages();
+
+  // While a tick shows a message of the link, learning does not start.
+  bool handling = false;
+  std::vector<std::string> duringTick;
+  QTimer::singleShot(50, [&] {
+    handling = Frame().LinkCore().IsHandlingEvents();
+    Action("actionLearnSelected")->trigger();  // nothing selected: would say so
+    duringTick = TakeMessages();
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  Frame().Link().PostEvent(13);
+  EXPECT_TRUE(Frame().LinkCore().Tick());
+  EXPECT_TRUE(handling);
+  EXPECT_EQ(duringTick, std::vector<std::string>{"Connection Timeout."});
+  EXPECT_FALSE(Frame().LinkCore().IsHandlingEvents());
+  QtPrompt::SetNextAnswer(PromptAnswer::Ok);
+  Trigger("actionLearnSelected");
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"No Functions Selected for Learning"});
+
+  // While the learn dialog is open the timer leaves the events to it.
+  ASSERT_NE(Frame().ActiveFrame(), nullptr);
+  Frame().ActiveFrame()->Document().Doc().ChooseDeviceType("DVD");
+  Frame().ActiveFrame()->Document().Doc().SetModifiedFlag(false);
+  Frame().ActiveFrame()->FunctionView()->SelectPositions({0});
+  Frame().Link().PostEvent(17);
+  bool ticked = true;
+  QTimer::singleShot(0, [&] {
+    QWidget* dialog = nullptr;
+    if (!QTest::qWaitFor([&] { return (dialog = QApplication::activeModalWidget()) != nullptr; }, 5000)) return;
+    EXPECT_TRUE(Frame().LearnCommand().IsLearnActive());
+    ticked = Frame().LinkCore().Tick();
+    dialog->close();
+  });
+  Action("actionLearnSelected")->trigger();
+  Settle();
+  EXPECT_FALSE(ticked);
+  EXPECT_FALSE(Frame().LearnCommand().IsLearnActive());
+  QtPrompt::SetNextAnswer(PromptAnswer::Ok);
+  EXPECT_TRUE(Frame().LinkCore().Tick());
+  EXPECT_EQ(TakeMessages(), std::vector<std::string>{"Invalid password."});
 }
 
 }  // namespace

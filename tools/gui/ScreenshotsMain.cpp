@@ -39,6 +39,7 @@
 #include "ui/MainFrame.h"
 #include "ui/OpenDriverDlg.h"
 #include "ui/QtPrompt.h"
+#include "tools/gui/ScreenshotsLearn.h"
 
 namespace {
 
@@ -253,6 +254,11 @@ int main(int argc, char** argv) {
   if (!deviceListed) {
     std::fprintf(stderr, "quillon-screenshots: no device answered in the connection dialog\n");
     ok = false;
+  }
+
+  // The learn dialog, when the script runs an emulated learner for it.
+  if (const int learner = qEnvironmentVariableIntValue("QUILLON_SCREENSHOT_LEARNER_PORT"); learner > 0) {
+    ok = ShotLearnDialog(frame, out, learner) && ok;
   }
 
   for (quillon::ui::DriverDocument* document : frame.Documents()) document->Doc().SetModifiedFlag(false);
