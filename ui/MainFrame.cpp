@@ -41,6 +41,7 @@
 #include "ui/DriverClipboard.h"
 #include "ui/DriverDocument.h"
 #include "ui/DriverFrame.h"
+#include "ui/DriverText.h"
 #include "ui/FileDialog.h"
 #include "ui/ImportErrorDlg.h"
 #include "ui/InstanceServer.h"
@@ -918,7 +919,8 @@ void CMainFrame::StateChanged() { UpdateConnectionStatus(); }
 void CMainFrame::DeviceInfoChanged() { UpdateDeviceInfo(); }
 
 void CMainFrame::DocumentReceived(const CQVXDownloadable& item) {
-  OpenDriverBytes(item.GetData(), QString::fromStdString(item.GetRemoteName()));
+  // Named on the device in the driver files' own single-byte code page.
+  OpenDriverBytes(item.GetData(), FromDriverText(item.GetRemoteName()));
 }
 
 // --- Closing and dropping ---------------------------------------------------
