@@ -29,16 +29,24 @@
 #include "app/CQuillonApp.h"
 #include "devicelink/CQVX.h"
 #include "devicelink/CQVXConnectionType.h"
+#include "devicelink/CQVXDownloadable.h"
+#include "deviceops/CMainFrameLink.h"
+#include "deviceops/CTransfers.h"
 #include "ui/AboutDlg.h"
+#include "ui/ConfirmFileReplaceDlg.h"
 #include "ui/CopyConflictDlg.h"
+#include "ui/DeviceBar.h"
 #include "ui/DriverClipboard.h"
 #include "ui/DriverDocument.h"
 #include "ui/DriverFrame.h"
+#include "ui/DriverText.h"
 #include "ui/FileDialog.h"
 #include "ui/ImportErrorDlg.h"
 #include "ui/InstanceServer.h"
+#include "ui/ModalAlertDlg.h"
 #include "ui/QtPrompt.h"
 #include "ui/ToolIcons.h"
+#include "ui/UploadNameDlg.h"
 #include "ui/UrlOpener.h"
 #include "ui_MainFrame.h"
 
@@ -75,11 +83,76 @@ QStringList LocalFiles(const QMimeData* data) {
   return files;
 }
 
+// The upload's dialogs, shown over the main window: the name choice, the
+// replace question with both files' sizes and times, and the progress alert.
+class UploadDialogs : public IUploadUi {
+ public:
+  UploadDialogs(QWidget* parent, CQVX& link, const CDriverDoc& doc, QPointer<CModalAlertDlg>& shown)
+      : m_parent(parent), m_link(link), m_doc(doc), m_shown(shown) {}
+
+  bool ChooseName(CUploadNameChoice& choice) override { return CUploadNameDlg::Ask(m_parent, choice); }
+
+  bool ConfirmReplace(const std::string& name, const std::string& deviceTime, const std::string& localTime) override {
+    CDialogConfirmFileReplace::Details details;
+    details.name = name;
+    details.deviceTime = deviceTime;
+    details.localTime = localTime;
+    m_link.WithFileList([&](const CQVXFileList& list) {
+      const int at = list.Find(name, false);
+      if (at >= 0) details.deviceSize = list.GetAt(static_cast<std::size_t>(at))->GetSize();
+    });
+    // The size the device will hold: the driver as it is sent.
+    details.localSize = static_cast<std::int64_t>(CTransfers::UploadImage(m_doc).size());
+    return CDialogConfirmFileReplace::Ask(m_parent, details);
+  }
+
+  void ShowProgress(CProgressAlert& alert) override {
+    CQVX& link = m_link;
+    CModalAlertDlg dialog(alert, [&link](std::int64_t* done, std::int64_t* total) {
+      link.GetTransferProgress(done, total);
+    }, m_parent);
+    m_shown = &dialog;
+    dialog.exec();
+    m_shown = nullptr;
+  }
+
+ private:
+  QWidget* m_parent;
+  CQVX& m_link;
+  const CDriverDoc& m_doc;
+  QPointer<CModalAlertDlg>& m_shown;
+};
+
 }  // namespace
+
+// What the link core tells the window after its timer handled the worker's
+// events or a command changed what is shown.
+class CMainFrame::LinkEvents : public IMainFrameLinkListener {
+ public:
+  explicit LinkEvents(CMainFrame& frame) : m_frame(frame) {}
+  void StateChanged() override { m_frame.UpdateConnectionStatus(); }
+  void DeviceInfoChanged() override {
+    if (m_frame.m_deviceBar) m_frame.m_deviceBar->OnDeviceInfoChanged();
+  }
+  void DeviceBarChanged() override {
+    if (m_frame.m_deviceBar) m_frame.m_deviceBar->OnDeviceBarChanged();
+  }
+  // A downloaded driver opens as a new window titled with its name on the
+  // device.
+  void DocumentReceived(const CQVXDownloadable& item) override {
+    m_frame.OpenDriverBytes(item.GetData(), FromDriverText(item.GetRemoteName()));
+  }
+  void AlertChanged() override {
+    if (m_frame.m_alertDialog) m_frame.m_alertDialog->Render();
+  }
+
+ private:
+  CMainFrame& m_frame;
+};
 
 CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
     : QMainWindow(parent), m_app(app), m_prompt(prompt), m_ui(std::make_unique<Ui::CMainFrame>()),
-      m_link(std::make_unique<CQVX>()) {
+      m_link(std::make_unique<CQVX>()), m_frameLink(std::make_unique<CMainFrameLink>(*m_link, prompt)) {
   m_ui->setupUi(this);
   m_link->SetDeviceTable(&app.GetDeviceTypes());
   // The document's conflict question and import report appear as the
@@ -108,8 +181,10 @@ CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
     m_recentActions[i]->setStatusTip(tr("Open this driver"));
     connect(m_recentActions[i], &QAction::triggered, this, [this, i] { OnRecentFile(i); });
   }
-  for (QAction* action : {m_ui->actionFileDownload, m_ui->actionFileDelete, m_ui->actionFileUpload,
-                          m_ui->actionViewDevice, m_ui->actionDisconnect}) {
+  connect(m_ui->actionFileUpload, &QAction::triggered, this, &CMainFrame::OnFileUpload);
+  connect(m_ui->actionFileDownload, &QAction::triggered, this, &CMainFrame::OnFileDownload);
+  connect(m_ui->actionFileDelete, &QAction::triggered, this, &CMainFrame::OnFileDelete);
+  for (QAction* action : {m_ui->actionViewDevice, m_ui->actionDisconnect}) {
     connect(action, &QAction::triggered, this, &CMainFrame::OnDeviceCommand);
   }
 
@@ -147,9 +222,20 @@ CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
   RebuildMenus();
   UpdateCommandState();
   UpdateConnectionStatus();
+
+  // The link's events are taken and acted on by this timer, on this thread.
+  m_linkEvents = std::make_unique<LinkEvents>(*this);
+  m_frameLink->SetListener(m_linkEvents.get());
+  m_linkTimer = new QTimer(this);
+  m_linkTimer->setObjectName(QStringLiteral("linkTimer"));
+  m_linkTimer->setInterval(CMainFrameLink::kTimerInterval);
+  connect(m_linkTimer, &QTimer::timeout, this, [this] { m_frameLink->Tick(); });
+  m_linkTimer->start();
 }
 
 CMainFrame::~CMainFrame() {
+  m_linkTimer->stop();
+  m_frameLink->SetListener(nullptr);
   // Windows go before the documents they show.
   m_closingAll = true;
   for (auto& [sub, document] : m_frames) {
@@ -208,41 +294,10 @@ void CMainFrame::BuildBars() {
   });
 
   // The device bar: the connected device, its files and the functions of the
-  // file chosen for playback.
-  auto* deviceBar = new QDockWidget(tr("Device"), this);
-  deviceBar->setObjectName(QStringLiteral("deviceBar"));
-  deviceBar->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-  auto* contents = new QWidget(deviceBar);
-  auto* layout = new QVBoxLayout(contents);
-  layout->setContentsMargins(6, 4, 6, 6);
-  auto* deviceName = new QLabel(tr("No device connected"), contents);
-  deviceName->setObjectName(QStringLiteral("deviceName"));
-  auto* deviceDetails = new QLabel(contents);
-  deviceDetails->setObjectName(QStringLiteral("deviceDetails"));
-  layout->addWidget(deviceName);
-  layout->addWidget(deviceDetails);
-  auto* files = new QTreeWidget(contents);
-  files->setObjectName(QStringLiteral("deviceFiles"));
-  files->setHeaderLabels({tr("File"), tr("Size"), tr("Date")});
-  files->setRootIsDecorated(false);
-  files->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  files->setColumnWidth(0, 128);
-  files->setColumnWidth(1, 64);
-  files->setColumnWidth(2, 64);
-  files->setContextMenuPolicy(Qt::ActionsContextMenu);
-  files->addAction(m_ui->actionFileDownload);
-  files->addAction(m_ui->actionFileDelete);
-  auto* functions = new QTreeWidget(contents);
-  functions->setObjectName(QStringLiteral("deviceFunctions"));
-  functions->setHeaderLabels({tr("Id"), tr("Name")});
-  functions->setRootIsDecorated(false);
-  functions->setColumnWidth(0, 64);
-  functions->setColumnWidth(1, 128);
-  layout->addWidget(files, 3);
-  layout->addWidget(functions, 2);
-  deviceBar->setWidget(contents);
-  deviceBar->setMinimumWidth(240);
-  addDockWidget(Qt::LeftDockWidgetArea, deviceBar);
+  // file chosen for playback, with its own menu of the file commands.
+  m_deviceBar = new CDlgToolBarQVX(*m_frameLink, this);
+  m_deviceBar->SetFileActions({m_ui->actionFileDownload, m_ui->actionFileDelete});
+  addDockWidget(Qt::LeftDockWidgetArea, m_deviceBar);
 
   // The status bar's five panes: messages, the connection state, the
   // connection chosen, the active driver and the advanced mode.
@@ -663,9 +718,9 @@ void CMainFrame::UpdateCommandState() {
 }
 
 void CMainFrame::UpdateConnectionStatus() {
-  m_panes[1]->setText(QStringLiteral("Connection Status: ") + QString::fromLatin1(CQVX::StateText(m_link->GetState())));
-  const int state = m_link->GetState();
-  m_ui->actionConnect->setChecked(state == CQVX::kConnecting || state == CQVX::kConnected);
+  // The link core keeps saying why a run ended after its worker stopped.
+  m_panes[1]->setText(QString::fromStdString(m_frameLink->GetStatusText()));
+  m_ui->actionConnect->setChecked(m_frameLink->IsConnectPressed());
   UpdateConnectionPanes();
 }
 
@@ -773,6 +828,17 @@ void CMainFrame::OnLearnSelected() {
     Message(QString::fromLatin1(kNotConnected));
   }
 }
+
+void CMainFrame::OnFileUpload() {
+  DriverDocument* document = ActiveDocument();
+  if (!document) return;
+  UploadDialogs dialogs(this, *m_link, document->Doc(), m_alertDialog);
+  m_frameLink->Upload(document->Doc(), dialogs);
+}
+
+void CMainFrame::OnFileDownload() { m_frameLink->Download(m_deviceBar->SelectedFileNames()); }
+
+void CMainFrame::OnFileDelete() { m_frameLink->Delete(m_deviceBar->SelectedFileNames()); }
 
 void CMainFrame::OnDeviceCommand() {
   if (m_link->GetState() != CQVX::kConnected) Message(QString::fromLatin1(kNotConnected));

@@ -24,12 +24,14 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QTimer;
 
 namespace Ui {
 class CMainFrame;
 }
 
 namespace quillon {
+class CMainFrameLink;
 class CQuillonApp;
 class CQVX;
 class IPrompt;
@@ -37,7 +39,9 @@ class IPrompt;
 
 namespace quillon::ui {
 
+class CDlgToolBarQVX;
 class CDriverFrame;
+class CModalAlertDlg;
 class DriverDocument;
 class InstanceServer;
 class QtPrompt;
@@ -76,6 +80,10 @@ class CMainFrame : public QMainWindow, public IQuillonShell {
   const CQVXConnectionType* CurrentConnection() const { return m_currentConnection.get(); }
   const std::string& SerialDevicePath() const { return m_serialDevicePath; }
   CQVX& Link() { return *m_link; }
+  // The main window's side of the link: its timer's work, the device bar's
+  // rules and the transfers.
+  CMainFrameLink& FrameLink() { return *m_frameLink; }
+  CDlgToolBarQVX* DeviceBar() const { return m_deviceBar; }
   InstanceServer* Instances() const { return m_instances; }
 
  public slots:
@@ -106,6 +114,10 @@ class CMainFrame : public QMainWindow, public IQuillonShell {
   void OnHelpAbout();
   void OnLearnSelected();
   void OnDeviceCommand();
+  // File menu transfers with the device.
+  void OnFileUpload();
+  void OnFileDownload();
+  void OnFileDelete();
   void OnConnectionCommand();
 
   // Documents and their windows.
@@ -135,6 +147,14 @@ class CMainFrame : public QMainWindow, public IQuillonShell {
   QtPrompt& m_prompt;
   std::unique_ptr<Ui::CMainFrame> m_ui;
   std::unique_ptr<CQVX> m_link;
+  // Goes before the link it works on.
+  std::unique_ptr<CMainFrameLink> m_frameLink;
+  class LinkEvents;
+  std::unique_ptr<LinkEvents> m_linkEvents;
+  QTimer* m_linkTimer = nullptr;
+  CDlgToolBarQVX* m_deviceBar = nullptr;
+  // The upload's progress alert while it is shown.
+  QPointer<CModalAlertDlg> m_alertDialog;
   CQVXConnectionTypeList m_recentConnections;
   std::unique_ptr<CQVXConnectionType> m_currentConnection;
   std::string m_serialDevicePath;
