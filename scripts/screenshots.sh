@@ -3,7 +3,8 @@
 # display: an emulated learner teaches two drivers (a DVD player and a
 # display), which the program then shows side by side — the second in
 # advanced mode with its SubFunctions tab — together with the About box and
-# the conflict dialog of pasting functions whose names already exist.
+# the conflict dialog of pasting functions whose names already exist, and
+# the device bar listing the files of the emulated processor.
 #
 #   scripts/screenshots.sh [BUILD] [OUTDIR]      (defaults: build, docs/screenshots)
 set -euo pipefail
@@ -47,6 +48,10 @@ echo "== Learning two drivers from the emulated learner on 127.0.0.1:$port"
 "$cli" driver set-header "$work/dvd.vir" --manufacturer "Generic" --model "DVP-100" \
   --comments "Learned from the original remote" > /dev/null
 "$cli" driver set-header "$work/display.vir" --manufacturer "Generic" --model "LCD-42" --version 3 > /dev/null
+
+# The device bar lists what the processor holds: the DVD driver as 12.vir.
+"$cli" device upload "$work/dvd.vir" --number 12 --ip "127.0.0.1:$port" > /dev/null
+export QUILLON_SCREENSHOT_DEVICE="127.0.0.1:$port"
 
 echo "== Drawing the windows into $out"
 mkdir -p "$out"

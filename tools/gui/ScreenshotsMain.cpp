@@ -9,21 +9,28 @@
 // not installed.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTabWidget>
+#include <QThread>
 #include <QTimer>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/CAccessCodes.h"
 #include "app/CQuillonApp.h"
+#include "devicelink/CQVXConnectionTCP.h"
+#include "deviceops/CMainFrameLink.h"
 #include "ui/AboutDlg.h"
 #include "ui/AboutLogo.h"
 #include "ui/CopyConflictDlg.h"
+#include "ui/DeviceBar.h"
 #include "ui/DetailView.h"
 #include "ui/DriverDocument.h"
 #include "ui/DriverFrame.h"
@@ -63,6 +70,50 @@ void Settle() {
     QApplication::processEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
+}
+
+// Waits (handling events) until DONE holds; false after MS milliseconds.
+bool WaitFor(const std::function<bool()>& done, int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > ms) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+    QThread::msleep(10);
+  }
+  return true;
+}
+
+// Connects to ADDRESS:PORT as the connect toolbar does, selects the first
+// driver file in the device bar and draws the window once its functions show.
+bool DeviceBarShot(quillon::ui::CMainFrame& frame, const QString& device, const QDir& out) {
+  const QStringList parts = device.split(QLatin1Char(':'));
+  const QStringList bytes = parts.value(0).split(QLatin1Char('.'));
+  auto tcp = std::make_unique<quillon::CQVXConnectionTCP>();
+  if (parts.size() != 2 || bytes.size() != 4) {
+    std::fprintf(stderr, "quillon-screenshots: %s: not ADDRESS:PORT\n", qPrintable(device));
+    return false;
+  }
+  tcp->SetAddress(bytes[0].toUInt(), bytes[1].toUInt(),
+                  bytes[2].toUInt(), bytes[3].toUInt());
+  tcp->SetPort(parts[1].toInt());
+  frame.FrameLink().SetCurrentConnection(std::move(tcp));
+  frame.FrameLink().Connect();
+  quillon::ui::CDlgToolBarQVX* bar = frame.DeviceBar();
+  if (!WaitFor([&] { return !bar->ListedFileNames().empty(); }, 20000)) {
+    std::fprintf(stderr, "quillon-screenshots: %s: the device listed no files\n", qPrintable(device));
+    return false;
+  }
+  bar->SelectFiles({bar->ListedFileNames().front()});
+  if (!WaitFor([&] { return !bar->ListedFunctions().empty(); }, 20000)) {
+    std::fprintf(stderr, "quillon-screenshots: %s: the driver file's functions did not arrive\n", qPrintable(device));
+    return false;
+  }
+  bar->SelectFunctionRow(0);
+  Settle();
+  const bool saved = Save(&frame, out, QStringLiteral("device-bar.png"));
+  frame.FrameLink().Disconnect();
+  return saved;
 }
 
 }  // namespace
@@ -167,6 +218,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "quillon-screenshots: pasting gave no conflict dialog\n");
     ok = false;
   }
+
+  // With QUILLON_SCREENSHOT_DEVICE=ADDRESS:PORT (a device holding drivers):
+  // the device bar listing the device's files and the functions of one.
+  const QString device = qEnvironmentVariable("QUILLON_SCREENSHOT_DEVICE");
+  if (!device.isEmpty()) ok = DeviceBarShot(frame, device, out) && ok;
 
   for (quillon::ui::DriverDocument* document : frame.Documents()) document->Doc().SetModifiedFlag(false);
   frame.close();
