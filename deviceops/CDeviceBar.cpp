@@ -44,6 +44,11 @@ bool CDeviceBar::OnFileReceived(const CQVXDownloadable& item) {
   return true;
 }
 
+void CDeviceBar::Deselect() {
+  m_selectedName.clear();
+  m_selectedKey = m_selectedSize = 0;
+}
+
 void CDeviceBar::Forget() {
   m_driver.reset();
   m_loadedName.clear();

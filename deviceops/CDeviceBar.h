@@ -25,6 +25,11 @@ class CDeviceBar {
   // selected file. Returns whether it was loaded.
   bool OnFileReceived(const CQVXDownloadable& item);
 
+  // No single driver file is selected any more (none, several, or a file
+  // that is not a driver): a playback download still on its way is then
+  // refused. The loaded driver stays.
+  void Deselect();
+
   // Forgets the loaded driver (after files were deleted on the device).
   void Forget();
 

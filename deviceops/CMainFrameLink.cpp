@@ -295,6 +295,9 @@ bool CMainFrameLink::CheckConnected() {
 }
 
 void CMainFrameLink::SelectDeviceFile(const std::string& name) {
+  // A playback download of a file no longer selected is refused when it
+  // arrives.
+  m_deviceBar.Deselect();
   if (name.empty() || m_link.GetState() != CQVX::kConnected) return;
   for (const CQVXFile& file : m_files) {
     if (file.GetName() != name) continue;

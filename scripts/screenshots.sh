@@ -5,8 +5,9 @@
 # advanced mode with its SubFunctions tab — together with the About box, the
 # conflict dialog of pasting functions whose names already exist, the
 # "Open Driver" dialog over a driver library packed here, the connection
-# dialog listing the emulated learner it found, and the learn dialog
-# capturing from a second emulated learner.
+# dialog listing the emulated learner it found, the learn dialog capturing
+# from a second emulated learner, and the device bar listing the files of
+# the emulated processor.
 #
 #   scripts/screenshots.sh [BUILD] [OUTDIR]      (defaults: build, docs/screenshots)
 set -euo pipefail
@@ -103,6 +104,10 @@ for _ in $(seq 50); do grep -q READY "$work/learner.out" 2>/dev/null && break; s
 learner_port=$(awk '/^TCP/ {print $3}' "$work/learner.out")
 [ -n "$learner_port" ] || { echo "screenshots: the second emulator did not start" >&2; exit 1; }
 export QUILLON_SCREENSHOT_LEARNER_PORT="$learner_port"
+
+# The device bar lists what the processor holds: the DVD driver as 12.vir.
+"$cli" device upload "$work/dvd.vir" --number 12 --ip "127.0.0.1:$port" > /dev/null
+export QUILLON_SCREENSHOT_DEVICE="127.0.0.1:$port"
 
 echo "== Drawing the windows into $out"
 mkdir -p "$out"

@@ -36,8 +36,11 @@
 #include "library/CLibraryFolder.h"
 #include "library/CVelmorPackageReader.h"
 #include "deviceops/CLearnCommand.h"
+#include "deviceops/CTransfers.h"
 #include "ui/AboutDlg.h"
+#include "ui/ConfirmFileReplaceDlg.h"
 #include "ui/CopyConflictDlg.h"
+#include "ui/DeviceBar.h"
 #include "ui/DriverClipboard.h"
 #include "ui/DriverDocument.h"
 #include "ui/DriverFrame.h"
@@ -48,15 +51,16 @@
 #include "ui/OldPkgWarningDlg.h"
 #include "ui/OpenDriverDlg.h"
 #include "ui/LearnDlgView.h"
+#include "ui/ModalAlertDlg.h"
 #include "ui/QtPrompt.h"
 #include "ui/ToolIcons.h"
+#include "ui/UploadNameDlg.h"
 #include "ui/UrlOpener.h"
 #include "ui_MainFrame.h"
 
 namespace quillon::ui {
 namespace {
 
-constexpr const char* kNotConnected = "Not connected to an Velmor IR Learning device.";
 constexpr const char* kWindowListProperty = "quillonWindowList";
 
 QString FromPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
@@ -80,6 +84,46 @@ QStringList LocalFiles(const QMimeData* data) {
   }
   return files;
 }
+
+// The upload's dialogs, shown over the main window: the name choice, the
+// replace question with both files' sizes and times, and the progress alert.
+class UploadDialogs : public IUploadUi {
+ public:
+  UploadDialogs(QWidget* parent, CQVX& link, const CDriverDoc& doc, QPointer<CModalAlertDlg>& shown)
+      : m_parent(parent), m_link(link), m_doc(doc), m_shown(shown) {}
+
+  bool ChooseName(CUploadNameChoice& choice) override { return CUploadNameDlg::Ask(m_parent, choice); }
+
+  bool ConfirmReplace(const std::string& name, const std::string& deviceTime, const std::string& localTime) override {
+    CDialogConfirmFileReplace::Details details;
+    details.name = name;
+    details.deviceTime = deviceTime;
+    details.localTime = localTime;
+    m_link.WithFileList([&](const CQVXFileList& list) {
+      const int at = list.Find(name, false);
+      if (at >= 0) details.deviceSize = list.GetAt(static_cast<std::size_t>(at))->GetSize();
+    });
+    // The size the device will hold: the driver as it is sent.
+    details.localSize = static_cast<std::int64_t>(CTransfers::UploadImage(m_doc).size());
+    return CDialogConfirmFileReplace::Ask(m_parent, details);
+  }
+
+  void ShowProgress(CProgressAlert& alert) override {
+    CQVX& link = m_link;
+    CModalAlertDlg dialog(alert, [&link](std::int64_t* done, std::int64_t* total) {
+      link.GetTransferProgress(done, total);
+    }, m_parent);
+    m_shown = &dialog;
+    dialog.exec();
+    m_shown = nullptr;
+  }
+
+ private:
+  QWidget* m_parent;
+  CQVX& m_link;
+  const CDriverDoc& m_doc;
+  QPointer<CModalAlertDlg>& m_shown;
+};
 
 }  // namespace
 
@@ -127,9 +171,9 @@ CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
     m_recentActions[i]->setStatusTip(tr("Open this driver"));
     connect(m_recentActions[i], &QAction::triggered, this, [this, i] { OnRecentFile(i); });
   }
-  for (QAction* action : {m_ui->actionFileDownload, m_ui->actionFileDelete, m_ui->actionFileUpload}) {
-    connect(action, &QAction::triggered, this, &CMainFrame::OnDeviceCommand);
-  }
+  connect(m_ui->actionFileUpload, &QAction::triggered, this, &CMainFrame::OnFileUpload);
+  connect(m_ui->actionFileDownload, &QAction::triggered, this, &CMainFrame::OnFileDownload);
+  connect(m_ui->actionFileDelete, &QAction::triggered, this, &CMainFrame::OnFileDelete);
 
   // Edit: the active driver window does the work.
   connect(m_ui->actionEditCut, &QAction::triggered, this, [this] {
@@ -243,41 +287,10 @@ void CMainFrame::BuildBars() {
   });
 
   // The device bar: the connected device, its files and the functions of the
-  // file chosen for playback.
-  auto* deviceBar = new QDockWidget(tr("Device"), this);
-  deviceBar->setObjectName(QStringLiteral("deviceBar"));
-  deviceBar->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-  auto* contents = new QWidget(deviceBar);
-  auto* layout = new QVBoxLayout(contents);
-  layout->setContentsMargins(6, 4, 6, 6);
-  auto* deviceName = new QLabel(tr("No device connected"), contents);
-  deviceName->setObjectName(QStringLiteral("deviceName"));
-  auto* deviceDetails = new QLabel(contents);
-  deviceDetails->setObjectName(QStringLiteral("deviceDetails"));
-  layout->addWidget(deviceName);
-  layout->addWidget(deviceDetails);
-  auto* files = new QTreeWidget(contents);
-  files->setObjectName(QStringLiteral("deviceFiles"));
-  files->setHeaderLabels({tr("File"), tr("Size"), tr("Date")});
-  files->setRootIsDecorated(false);
-  files->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  files->setColumnWidth(0, 128);
-  files->setColumnWidth(1, 64);
-  files->setColumnWidth(2, 64);
-  files->setContextMenuPolicy(Qt::ActionsContextMenu);
-  files->addAction(m_ui->actionFileDownload);
-  files->addAction(m_ui->actionFileDelete);
-  auto* functions = new QTreeWidget(contents);
-  functions->setObjectName(QStringLiteral("deviceFunctions"));
-  functions->setHeaderLabels({tr("Id"), tr("Name")});
-  functions->setRootIsDecorated(false);
-  functions->setColumnWidth(0, 64);
-  functions->setColumnWidth(1, 128);
-  layout->addWidget(files, 3);
-  layout->addWidget(functions, 2);
-  deviceBar->setWidget(contents);
-  deviceBar->setMinimumWidth(240);
-  addDockWidget(Qt::LeftDockWidgetArea, deviceBar);
+  // file chosen for playback, with its own menu of the file commands.
+  m_deviceBar = new CDlgToolBarQVX(*m_linkCore, this);
+  m_deviceBar->SetFileActions({m_ui->actionFileDownload, m_ui->actionFileDelete});
+  addDockWidget(Qt::LeftDockWidgetArea, m_deviceBar);
 
   // The status bar's five panes: messages, the connection state, the
   // connection chosen, the active driver and the advanced mode.
@@ -868,9 +881,16 @@ void CMainFrame::OnLearnSelected() {
   UpdateCommandState();
 }
 
-void CMainFrame::OnDeviceCommand() {
-  if (m_link->GetState() != CQVX::kConnected) Message(QString::fromLatin1(kNotConnected));
+void CMainFrame::OnFileUpload() {
+  DriverDocument* document = ActiveDocument();
+  if (!document) return;
+  UploadDialogs dialogs(this, *m_link, document->Doc(), m_alertDialog);
+  m_linkCore->Upload(document->Doc(), dialogs);
 }
+
+void CMainFrame::OnFileDownload() { m_linkCore->Download(m_deviceBar->SelectedFileNames()); }
+
+void CMainFrame::OnFileDelete() { m_linkCore->Delete(m_deviceBar->SelectedFileNames()); }
 
 void CMainFrame::OnConnectionParameters() {
   CDeviceConnectionDialog dialog(m_prompt, m_app.GetDeviceTypes(), *m_finder, m_linkCore->RecentConnections(),
@@ -908,15 +928,24 @@ void CMainFrame::OnDisconnect() {
 
 void CMainFrame::OnViewDevice() {
   if (!m_linkCore->CheckConnected()) return;
-  if (auto* bar = findChild<QWidget*>(QStringLiteral("deviceBar"))) {
-    bar->show();
-    bar->raise();
-  }
+  m_deviceBar->show();
+  m_deviceBar->raise();
 }
 
 void CMainFrame::StateChanged() { UpdateConnectionStatus(); }
 
-void CMainFrame::DeviceInfoChanged() { UpdateDeviceInfo(); }
+void CMainFrame::DeviceInfoChanged() {
+  UpdateDeviceInfo();
+  if (m_deviceBar) m_deviceBar->OnDeviceInfoChanged();
+}
+
+void CMainFrame::DeviceBarChanged() {
+  if (m_deviceBar) m_deviceBar->OnDeviceBarChanged();
+}
+
+void CMainFrame::AlertChanged() {
+  if (m_alertDialog) m_alertDialog->Render();
+}
 
 void CMainFrame::DocumentReceived(const CQVXDownloadable& item) {
   // Named on the device in the driver files' own single-byte code page.

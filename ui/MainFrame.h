@@ -43,8 +43,10 @@ class IPrompt;
 
 namespace quillon::ui {
 
+class CDlgToolBarQVX;
 class CDriverFrame;
 class COldPkgWarningDlg;
+class CModalAlertDlg;
 class DriverDocument;
 class InstanceServer;
 class QtPrompt;
@@ -90,6 +92,8 @@ class CMainFrame : public QMainWindow, public IQuillonShell, public IMainFrameLi
   CQVXIrFinder& Finder() { return *m_finder; }
   // "Learn Selected Functions": learn-active while its dialog runs.
   CLearnCommand& LearnCommand() { return *m_learn; }
+  // The device bar: the connected device's files and functions.
+  CDlgToolBarQVX* DeviceBar() const { return m_deviceBar; }
   InstanceServer* Instances() const { return m_instances; }
 
  public slots:
@@ -119,7 +123,6 @@ class CMainFrame : public QMainWindow, public IQuillonShell, public IMainFrameLi
   void OnHelpContents();
   void OnHelpAbout();
   void OnLearnSelected();
-  void OnDeviceCommand();
   void OnConnectionParameters();
   void OnConnect();
   void OnDisconnect();
@@ -128,7 +131,13 @@ class CMainFrame : public QMainWindow, public IQuillonShell, public IMainFrameLi
   // --- IMainFrameLinkListener: the link's news, on the timer's tick ------
   void StateChanged() override;
   void DeviceInfoChanged() override;
+  void DeviceBarChanged() override;
   void DocumentReceived(const CQVXDownloadable& item) override;
+  void AlertChanged() override;
+  // File menu transfers with the device.
+  void OnFileUpload();
+  void OnFileDownload();
+  void OnFileDelete();
 
   // Documents and their windows.
   DriverDocument* ActiveDocument() const;
@@ -163,6 +172,9 @@ class CMainFrame : public QMainWindow, public IQuillonShell, public IMainFrameLi
   std::unique_ptr<CMainFrameLink> m_linkCore;
   std::unique_ptr<CQVXIrFinder> m_finder;
   QTimer* m_linkTimer = nullptr;
+  CDlgToolBarQVX* m_deviceBar = nullptr;
+  // The upload's progress alert while it is shown.
+  QPointer<CModalAlertDlg> m_alertDialog;
   std::string m_serialDevicePath;
   InstanceServer* m_instances = nullptr;
   std::vector<DriverDocument*> m_documents;

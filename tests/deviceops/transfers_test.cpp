@@ -113,6 +113,19 @@ TEST(DeviceBar, APlaybackFileIsLoadedOnlyWhileItIsStillTheSelectedFile) {
   link.ClearDownloads();
   EXPECT_FALSE(bar.SelectFile(thirteen, link));
   EXPECT_EQ(link.TakeNextDownload(), nullptr);
+
+  // 12.vir asked for, then the selection moved off every driver file (no
+  // row, several rows, a text file): 12.vir arriving late is dropped; a
+  // driver already loaded stays when the selection moves off it.
+  ASSERT_TRUE(bar.SelectFile(twelve, link));
+  EXPECT_FALSE(bar.HasDriver());
+  bar.Deselect();
+  transfers.HandleEvent(*Received(twelve, CQVXDownloadable::kKindPlayback, image), &bar, nullptr);
+  EXPECT_FALSE(bar.HasDriver());
+  ASSERT_TRUE(bar.SelectFile(thirteen, link));
+  transfers.HandleEvent(*Received(thirteen, CQVXDownloadable::kKindPlayback, image), &bar, nullptr);
+  bar.Deselect();
+  EXPECT_EQ(bar.GetLoadedName(), "13.vir");
 }
 
 TEST(Transfers, DeleteAsksThenQueuesOneCommandPerNameAndTheBarForgetsItsDriver) {

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,15 +24,20 @@
 #include <QTreeWidget>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/CAccessCodes.h"
 #include "app/CQuillonApp.h"
+#include "devicelink/CQVXConnectionTCP.h"
+#include "deviceops/CMainFrameLink.h"
 #include "ui/AboutDlg.h"
 #include "ui/AboutLogo.h"
 #include "ui/ConnectionParamsDlg.h"
 #include "ui/CopyConflictDlg.h"
+#include "ui/DeviceBar.h"
 #include "ui/DetailView.h"
 #include "ui/DriverDocument.h"
 #include "ui/DriverFrame.h"
@@ -96,6 +102,50 @@ void Settle() {
     QApplication::processEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
+}
+
+// Waits (handling events) until DONE holds; false after MS milliseconds.
+bool WaitFor(const std::function<bool()>& done, int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > ms) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+    QThread::msleep(10);
+  }
+  return true;
+}
+
+// Connects to ADDRESS:PORT as the connect toolbar does, selects the first
+// driver file in the device bar and draws the window once its functions show.
+bool DeviceBarShot(quillon::ui::CMainFrame& frame, const QString& device, const QDir& out) {
+  const QStringList parts = device.split(QLatin1Char(':'));
+  const QStringList bytes = parts.value(0).split(QLatin1Char('.'));
+  auto tcp = std::make_unique<quillon::CQVXConnectionTCP>();
+  if (parts.size() != 2 || bytes.size() != 4) {
+    std::fprintf(stderr, "quillon-screenshots: %s: not ADDRESS:PORT\n", qPrintable(device));
+    return false;
+  }
+  tcp->SetAddress(bytes[0].toUInt(), bytes[1].toUInt(),
+                  bytes[2].toUInt(), bytes[3].toUInt());
+  tcp->SetPort(parts[1].toInt());
+  frame.LinkCore().SetCurrentConnection(std::move(tcp));
+  frame.LinkCore().Connect();
+  quillon::ui::CDlgToolBarQVX* bar = frame.DeviceBar();
+  if (!WaitFor([&] { return !bar->ListedFileNames().empty(); }, 20000)) {
+    std::fprintf(stderr, "quillon-screenshots: %s: the device listed no files\n", qPrintable(device));
+    return false;
+  }
+  bar->SelectFiles({bar->ListedFileNames().front()});
+  if (!WaitFor([&] { return !bar->ListedFunctions().empty(); }, 20000)) {
+    std::fprintf(stderr, "quillon-screenshots: %s: the driver file's functions did not arrive\n", qPrintable(device));
+    return false;
+  }
+  bar->SelectFunctionRow(0);
+  Settle();
+  const bool saved = Save(&frame, out, QStringLiteral("device-bar.png"));
+  frame.LinkCore().Disconnect();
+  return saved;
 }
 
 }  // namespace
@@ -260,6 +310,11 @@ int main(int argc, char** argv) {
   if (const int learner = qEnvironmentVariableIntValue("QUILLON_SCREENSHOT_LEARNER_PORT"); learner > 0) {
     ok = ShotLearnDialog(frame, out, learner) && ok;
   }
+
+  // With QUILLON_SCREENSHOT_DEVICE=ADDRESS:PORT (a device holding drivers):
+  // the device bar listing the device's files and the functions of one.
+  const QString device = qEnvironmentVariable("QUILLON_SCREENSHOT_DEVICE");
+  if (!device.isEmpty()) ok = DeviceBarShot(frame, device, out) && ok;
 
   for (quillon::ui::DriverDocument* document : frame.Documents()) document->Doc().SetModifiedFlag(false);
   frame.close();
