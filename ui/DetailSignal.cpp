@@ -137,7 +137,6 @@ void CDetailSignal::Render() {
   if (FirstSubFunction(*function) == nullptr) {
     ShowNothing(tr("%1 holds no IR data yet: learn it, import it or paste it.")
                     .arg(FromDriverText(function->GetName())));
-    m_ui->signalTitle->setText(title);
     return;
   }
   ShowSignal(*function);
