@@ -128,8 +128,15 @@ QString CInterchangeCommands::Export(QWidget* parent, IPrompt& prompt, DriverDoc
   if (chosen.isEmpty()) return {};
   const TIrFormat format =
       File::FormatOfFilter(FileDialog::SelectedFilter().toStdString()).value_or(TIrFormat::Signals);
-  const std::string path = File::ExportPath(ToPath(QFileInfo(chosen).absoluteFilePath()), format);
+  const std::string typed = ToPath(QFileInfo(chosen).absoluteFilePath());
+  const std::string path = File::ExportPath(typed, format);
   LastFolder() = QFileInfo(FromPath(path)).absolutePath();
+  // The dialog asked about the name typed; a name that got the format's
+  // extension is asked about here.
+  if (path != typed && QFileInfo::exists(FromPath(path)) &&
+      prompt.MessageBox(path + " already exists.\nDo you want to replace it?", kExportCaption, PromptButtons::YesNo,
+                        PromptIcon::Warning) != PromptAnswer::Yes)
+    return {};
 
   TIrInterchange::Outcome outcome;
   try {

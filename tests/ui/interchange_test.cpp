@@ -241,6 +241,18 @@ TEST_F(InterchangeShellTest, ExportWritesTheSelectionOrTheWholeDriverAndReadsBac
   EXPECT_EQ(all.parsed.signals[9].name, "back");
   EXPECT_EQ(Action("actionEditUndo")->text(), QStringLiteral("&Undo Import remotes.ir"));
 
+  // A name that gets its extension here is asked about when that file
+  // exists; "No" leaves it as it was.
+  QtPrompt::SetNextChoice(0);
+  QtPrompt::SetNextAnswer(PromptAnswer::No);
+  FileDialog::SetNextFileName(QString::fromStdString(DriverPath("all")));
+  std::ofstream(DriverPath("all.ir")) << "kept";
+  Trigger("actionFileExport");
+  const auto asked = TakeMessages();
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(asked[1], DriverPath("all.ir") + " already exists.\nDo you want to replace it?");
+  EXPECT_EQ(::quillon::testing::TempDir::Read(DriverPath("all.ir")), "kept");
+
   // A file that cannot be written is named with the reason, and nothing is
   // left behind.
   const std::string nowhere = DriverPath("gone") + "/codes.ir";
