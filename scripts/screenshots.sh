@@ -3,7 +3,10 @@
 # display: an emulated learner teaches two drivers (a DVD player and a
 # display), which the program then shows side by side — the second in
 # advanced mode with its SubFunctions tab — together with the About box and
-# the conflict dialog of pasting functions whose names already exist.
+# the conflict dialog of pasting functions whose names already exist; then
+# an .ir file of real remote signals imported into a third driver, drawn with
+# its "Protocol" column and the "Signal" tab of its first function, whose
+# last verification is a real learner capture of that remote.
 #
 #   scripts/screenshots.sh [BUILD] [OUTDIR]      (defaults: build, docs/screenshots)
 set -euo pipefail
@@ -50,4 +53,6 @@ echo "== Learning two drivers from the emulated learner on 127.0.0.1:$port"
 
 echo "== Drawing the windows into $out"
 mkdir -p "$out"
-xvfb-run -a -s "-screen 0 1600x1000x24" "$shots" "$out" "$work/dvd.vir" "$work/display.vir"
+data="$(cd "$(dirname "$0")/.." && pwd)/tests/data"
+xvfb-run -a -s "-screen 0 1600x1000x24" "$shots" "$out" "$work/dvd.vir" "$work/display.vir" \
+  "$data/signals/remotes.ir" "$data/corpus/qvx/p00010.bin"

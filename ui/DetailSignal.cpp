@@ -80,8 +80,11 @@ QString PressText(const TIrSignal& signal) {
     text +=
         CDetailSignal::tr("the body (%1 ms) only while the button is held.").arg(body, 0, 'f', 1);
   } else {
-    text += CDetailSignal::tr("the body (%1 ms) %n time(s): %2 ms in all.", nullptr, signal.repeats)
+    const QString times = signal.repeats == 1 ? CDetailSignal::tr("once")
+                                              : CDetailSignal::tr("%1 times").arg(signal.repeats);
+    text += CDetailSignal::tr("the body (%1 ms) %2: %3 ms in all.")
                 .arg(body, 0, 'f', 1)
+                .arg(times)
                 .arg(once + body * signal.repeats, 0, 'f', 1);
   }
   if (!text.isEmpty()) text[0] = text[0].toUpper();

@@ -44,6 +44,10 @@ TEST_F(FrameTest, TheSignalTabShowsTheSelectedFunctionAndItsLastVerification) {
   EXPECT_EQ(Text(&frame, "protocolValue"),
             QStringLiteral("unknown (matches none of the protocols Quillon recognises)"));
   EXPECT_EQ(Text(&frame, "carrierValue"), QStringLiteral("38.0 kHz (divider 1736)"));
+  // 26.3 us cycles: the header (T0 mark, T2 space: 448 cycles) once, then
+  // the body (T0 T1, T1 T0: 192 cycles) three times.
+  EXPECT_EQ(Text(&frame, "pressValue").toStdString(),
+            "Header 11.8 ms once, then the body (5.0 ms) 3 times: 26.9 ms in all.");
   EXPECT_EQ(Labels(wave), std::vector<QString>{"Stored"});
   EXPECT_GT(wave->LengthUs(), 0u);
   EXPECT_TRUE(Text(&frame, "verifyVerdict").startsWith(QStringLiteral("No verification of this function yet.")));
