@@ -18,27 +18,13 @@ for program in "$cli" "$emulator" "$shots"; do
 done
 command -v xvfb-run >/dev/null || { echo "screenshots: xvfb-run is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 
-work=$(mktemp -d)
-emu_pid=""
-cleanup() {
-  [ -n "$emu_pid" ] && kill "$emu_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Settings of this run only, never the user's own.
-export QUILLON_USER_REGISTRY="$work/user-registry.ini"
-export QUILLON_MACHINE_REGISTRY="$work/machine-registry.ini"
+. "$(dirname "$0")/emulator-session.sh"
+# The program's instance socket and runtime folder stay in the scratch folder too.
 export QUILLON_INSTANCE_SOCKET="$work/instance"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 
-"$emulator" --port 0 --presses 2 --name "Screenshot Processor" --lifetime 600 \
-  --log "$work/emulator.log" > "$work/emulator.out" &
-emu_pid=$!
-for _ in $(seq 50); do grep -q READY "$work/emulator.out" 2>/dev/null && break; sleep 0.1; done
-port=$(awk '/^TCP/ {print $3}' "$work/emulator.out")
-[ -n "$port" ] || { echo "screenshots: the emulator did not start" >&2; exit 1; }
+start_emulator screenshots "$emulator" --presses 2 --name "Screenshot Processor" --lifetime 600
 
 echo "== Learning two drivers from the emulated learner on 127.0.0.1:$port"
 "$cli" learn "$work/dvd.vir" --type DVD --functions POWER,PLAY,STOP,PAUSE,MENU,EJECT --verify \
@@ -55,7 +41,7 @@ echo "== Packing a driver library of fifteen makers"
 # every model version; plus a loose driver of the user's own.
 library="$work/library"
 mkdir -p "$library" "$work/pkg"
-types=("Television" "DVD Player" "VCR" "Cable Box" "Satellite Receiver" "Audio Receiver" "Projector")
+types=("Tv Tuner" "DVD" "VCR" "Cable Box" "Satellite Receiver" "Receiver" "Video Projector")
 makers=("Arvella" "Brightline" "Corvex" "Delmont" "Everon" "Fairholt" "Gantry" "Halvern" "Istra"
         "Juniper Audio" "Kestrel" "Lumeo" "Marlowe" "Norvik" "???")
 lists=$(printf '[main]\r\ntype_count=%d\r\n' "${#types[@]}"
