@@ -196,6 +196,22 @@ TEST_F(InterchangeShellTest, AFileThatCannotBeImportedIsNamedAndLeavesTheDriverA
   EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Quillon - [tv.vir]"));
   EXPECT_FALSE(Action("actionEditUndo")->isEnabled());
 
+  // An entry that cannot be used is left out and reported as a warning; the
+  // rest is imported.
+  const std::string mixed = DriverPath("mixed.ir");
+  std::ofstream(mixed) << "Filetype: IR signals file\nVersion: 1\nname: A\ntype: parsed\nprotocol: XYZ\n"
+                          "address: 00 00 00 00\ncommand: 00 00 00 00\n#\nname: B\ntype: parsed\nprotocol: NEC\n"
+                          "address: 04 00 00 00\ncommand: 08 00 00 00\n";
+  const ReportAnswerer* report = Import(mixed);
+  ASSERT_TRUE(report->shown);
+  EXPECT_EQ(report->warnings, 1);
+  EXPECT_EQ(report->heading.toStdString(), "1 function imported from mixed.ir. 1 entry left out or altered.");
+  ASSERT_EQ(report->messages.size(), 1);
+  EXPECT_TRUE(report->messages[0].startsWith(QStringLiteral("mixed.ir:5: \"A\": unknown protocol")))
+      << report->messages[0].toStdString();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"POWER", "MENU", "B"}));
+  Trigger("actionEditUndo");
+
   // A good file goes into the open driver (no second window), undone to the
   // saved driver.
   Import(kRemotes);
