@@ -1,6 +1,7 @@
 // Driver INI interchange: any INI text imports into a driver (recording
 // messages for what it had to substitute) or is refused as invalid. An
-// imported driver saves as a driver file, and exports again.
+// imported driver saves as a driver file that opens again, and exports
+// again.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -11,6 +12,7 @@
 #include "irmodel/TQVXIr.h"
 #include "irmodel/TQVXIrException.h"
 #include "irmodel/TQVXIrIni.h"
+#include "irmodel/TQVXIrLoadBuffer.h"
 #include "irmodel/TQVXIrSaveBuffer.h"
 
 QUILLON_FUZZ_TARGET(interchange) {
@@ -32,6 +34,16 @@ QUILLON_FUZZ_TARGET(interchange) {
     // are counted by the size but not written.
     const std::int64_t written = driver.Save(out, 0);
     QUILLON_FUZZ_CHECK(written > 0 && written <= bytes);
+    // A driver that was written opens again.
+    TQVXIr back;
+    TQVXIrLoadBuffer in(image.data(), static_cast<std::size_t>(written));
+    bool opens = true;
+    try {
+      back.Load(in);
+    } catch (const TQVXIrException&) {
+      opens = false;
+    }
+    QUILLON_FUZZ_CHECK(opens);
   } catch (const TQVXIrException&) {
     // A driver beyond the file format's limits is refused, not written.
   }
