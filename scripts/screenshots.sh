@@ -58,7 +58,7 @@ echo "== Packing a driver library of fifteen makers"
 # every model version; plus a loose driver of the user's own.
 library="$work/library"
 mkdir -p "$library" "$work/pkg"
-types=("Television" "DVD Player" "VCR" "Cable Box" "Satellite Receiver" "Audio Receiver" "Projector")
+types=("Display" "DVD" "VCR" "Cable Box" "Satellite Receiver" "Receiver" "Video Projector")
 makers=("Arvella" "Brightline" "Corvex" "Delmont" "Everon" "Fairholt" "Gantry" "Halvern" "Istra"
         "Juniper Audio" "Kestrel" "Lumeo" "Marlowe" "Norvik" "???")
 lists=$(printf '[main]\r\ntype_count=%d\r\n' "${#types[@]}"
