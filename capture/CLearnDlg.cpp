@@ -450,6 +450,8 @@ void CLearnDlg::ReportResult() {
       TIrCaptureStatus::Compose(m_result, m_mode == Mode::Verify, m_underTest);
   ShowStatus(report.text);
   m_animation = report.animation;
+  if (m_mode == Mode::Verify && m_underTest && m_result.IsSuccess() && m_verifyListener)
+    m_verifyListener(*m_underTest, m_result.ToSubFunction());
   EnterResult();
   if (m_mode == Mode::Learn && strcasecmp(report.text.c_str(), "Capture Sucessful") == 0) {
     Accept();

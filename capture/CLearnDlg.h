@@ -75,6 +75,13 @@ class CLearnDlg {
     m_statusListener = std::move(listener);
   }
   bool GetAutoSelect() const { return m_autoSelect; }
+  // Called after every verification capture that was analysed, with the
+  // function verified (as it is at that moment) and the capture as a
+  // sub-function, for a per-duration account of the comparison.
+  void SetVerifyListener(
+      std::function<void(const TQVXIrFunction& verified, const TQVXIrSubFunction& captured)> listener) {
+    m_verifyListener = std::move(listener);
+  }
 
   // Opens the dialog; TIMERSTARTED tells whether its 100 ms timer runs.
   void Open(bool timerStarted);
@@ -184,6 +191,7 @@ class CLearnDlg {
   std::string m_settingsPath;
   std::function<int64_t()> m_nowMs;
   std::function<void(const std::string&)> m_statusListener;
+  std::function<void(const TQVXIrFunction&, const TQVXIrSubFunction&)> m_verifyListener;
 
   std::vector<Row> m_rows;
   int m_selected = -1;

@@ -85,6 +85,12 @@ CLearnDlg::EndResult CLearnCommand::Run(CDriverDoc* doc, const std::string& repe
   if (m_link) learnLink = std::make_unique<CQVXLearnLink>(*m_link);
   CLearnDlg dlg(std::move(copy), learnLink.get(), m_prompt, m_settingsPath);
   dlg.SetMinimumRepeats(repeats);
+  // Each verification is kept by the document for its signal view; it shows
+  // only while the function still holds what was verified (a function
+  // learned again and cancelled keeps its old data, so no stale report).
+  dlg.SetVerifyListener([doc](const TQVXIrFunction& verified, const TQVXIrSubFunction& captured) {
+    doc->SetVerifyCapture(verified, captured);
+  });
   if (m_link) m_link->SetTransferEnable(false);
   // Opening the dialog checks its hidden auto-select box whatever the
   // profile said; the profile value is what the dialog starts from.
@@ -106,7 +112,7 @@ CLearnDlg::EndResult CLearnCommand::Run(CDriverDoc* doc, const std::string& repe
   if (m_link) m_link->SetTransferEnable(true);
 
   if (dlg.GetEndResult() == CLearnDlg::EndResult::Ok) {
-    doc->ApplyLearned(dlg.GetDriver());
+    doc->AcceptLearned(dlg.GetDriver());  // one edit, to undo as a whole
   }
   return dlg.GetEndResult();
 }

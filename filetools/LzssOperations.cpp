@@ -12,25 +12,10 @@
 #include "filetools/LzssByteSink.h"
 #include "filetools/LzssByteSource.h"
 #include "platform/SafeFile.h"
+#include "platform/UniqueFd.h"
 
 namespace quillon::filetools {
 namespace {
-
-// Closes the descriptor on every path.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int Get() const { return fd_; }
-  bool Ok() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
 
 int OpenRead(const std::string& path) { return open(path.c_str(), O_RDONLY | O_CLOEXEC); }
 
@@ -81,7 +66,7 @@ int EncodeMemToMem(const uint8_t* in, int32_t inLength, uint8_t* out, int32_t* o
 int EncodeFileToMem(const std::string& inPath, uint8_t* out, int32_t* outLength) {
   if (inPath.empty() || !out || !outLength || *outLength <= 0) return 0;
   try {
-    Fd fd(OpenRead(inPath));
+    UniqueFd fd(OpenRead(inPath));
     if (!fd.Ok()) return 0;
     LzssFileSource source(fd.Get(), -1);
     return EncodeIntoMem(source, out, outLength);
@@ -133,7 +118,7 @@ int EncodeFileToFile(const std::string& inPath, const std::string& outPath, int3
   if (inPath.empty() || outPath.empty() || !outLength) return 0;
   *outLength = 0;
   try {
-    Fd in(OpenRead(inPath));
+    UniqueFd in(OpenRead(inPath));
     if (!in.Ok()) return 0;
     SafeFileWriter out(outPath);
     LzssFileSource source(in.Get(), -1);
@@ -152,7 +137,7 @@ int EncodeFileToFile(const std::string& inPath, const std::string& outPath, int3
 int DecodeFileToMem(const std::string& inPath, uint8_t* out, int32_t* outLength) {
   if (inPath.empty() || !out || !outLength || *outLength <= 0) return 0;
   try {
-    Fd fd(OpenRead(inPath));
+    UniqueFd fd(OpenRead(inPath));
     if (!fd.Ok()) return 0;
     LzssFileSource source(fd.Get(), -1);
     if (source.Limit() == 0) throw CLzssException("LZSS Source File Is Empty");
@@ -178,7 +163,7 @@ int DecodeFileToFile(const std::string& inPath, const std::string& outPath, int3
   if (inPath.empty() || outPath.empty() || !outLength) return 0;
   *outLength = 0;
   try {
-    Fd in(OpenRead(inPath));
+    UniqueFd in(OpenRead(inPath));
     if (!in.Ok()) return 0;
     LzssFileSource source(in.Get(), -1);
     if (source.Limit() == 0) throw CLzssException("LZSS Source File Is Empty");
@@ -240,7 +225,7 @@ int DecodeMemToMem(const uint8_t* in, int32_t inLength, uint8_t* out, int32_t* o
 int32_t FileCompressedSize(const std::string& path) {
   if (path.empty()) return 0;
   try {
-    Fd fd(OpenRead(path));
+    UniqueFd fd(OpenRead(path));
     if (!fd.Ok() || FileSizeOf(fd.Get()) > INT32_MAX) return 0;
     LzssFileSource source(fd.Get(), -1);
     LzssCountingSink sink;
@@ -266,7 +251,7 @@ int32_t BufferCompressedSize(const uint8_t* in, int32_t inLength) {
 int64_t FileDecodedSize(const std::string& path) {
   if (path.empty()) return -1;
   try {
-    Fd fd(OpenRead(path));
+    UniqueFd fd(OpenRead(path));
     if (!fd.Ok()) return -1;
     LzssFileSource source(fd.Get(), -1);
     LzssCountingSink sink;

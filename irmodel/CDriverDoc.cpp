@@ -51,6 +51,16 @@ std::vector<std::uint8_t> SaveImage(TQVXIr& driver, int standardSlots) {
   return image;
 }
 
+// The names of the functions at POSITIONS, for edit labels.
+std::vector<std::string> NamesAt(const TQVXIr& driver, const std::vector<int>& positions) {
+  std::vector<std::string> names;
+  for (int position : positions) {
+    const TQVXIrFunction* function = driver.GetFunction(position);
+    names.push_back(function != nullptr && function->GetName() != nullptr ? function->GetName() : "");
+  }
+  return names;
+}
+
 }  // namespace
 
 const std::vector<std::string>& CDriverDoc::ConflictOptions() {
@@ -95,12 +105,6 @@ void CDriverDoc::Changed() {
   Refresh();
 }
 
-int CDriverDoc::ApplyLearned(const TQVXIr& learned) {
-  const int overwritten = driver_.UpdateFrom(learned);
-  Changed();
-  return overwritten;
-}
-
 // --- Life cycle --------------------------------------------------------------
 
 void CDriverDoc::AddMissingHeaderDefaults() {
@@ -128,6 +132,7 @@ bool CDriverDoc::OnNewDocument() {
   driver_.GetHeader().SetText(Entry::kProgramVersion, CDriverDocText::ProgramVersionText().c_str());
   AddMissingHeaderDefaults();
   modified_ = false;
+  ResetTrackedState();
   Refresh();
   return true;
 }
@@ -182,6 +187,7 @@ bool CDriverDoc::OnOpenDocument(const std::string& path) {
   if (!ReadFile(path)) return false;
   AddFlagsEntryIfMissing();
   modified_ = false;
+  ResetTrackedState();
   Refresh();
   return true;
 }
@@ -191,10 +197,15 @@ void CDriverDoc::OnOpenBytes(const std::vector<std::uint8_t>& bytes, const std::
   LoadImage(bytes, name);
   AddFlagsEntryIfMissing();
   modified_ = false;
+  ResetTrackedState();
   Refresh();
 }
 
 std::vector<std::uint8_t> CDriverDoc::PrepareSaveImage(const std::string& path) {
+  // The entries a save maintains are no edit of the user's: changes made
+  // before are recorded first, and the history goes on from the driver as
+  // written.
+  RecordOutsideChanges();
   TQVXIrHeader& header = driver_.GetHeader();
   if (!(AdvancedMode() && SupportedDriver())) {
     TQVXIrHeaderEntry* flags = header.FindEntry(Entry::kFlags);
@@ -209,6 +220,7 @@ std::vector<std::uint8_t> CDriverDoc::PrepareSaveImage(const std::string& path) 
   header.SetText(Entry::kProgramVersion, CDriverDocText::ProgramVersionText().c_str());
   if (!path.empty()) header.SetText(Entry::kFileName, CDriverDocText::FileNameEntry(path).c_str());
   else header.RemoveEntry(Entry::kFileName);
+  if (recorder_) ResetTrackedState();
 
   const int standardSlots = GetStandardSlots();
   if (driver_.ComputeSize(true, standardSlots) <= 0) return {};
@@ -246,6 +258,8 @@ bool CDriverDoc::OnSaveDocument(const std::string& path) {
   for (auto& function : driver_.Items()) {
     if (function) function->SetFlags(function->GetFlags() & ~(TQVXIrFunction::kNew | TQVXIrFunction::kModified));
   }
+  if (recorder_) ResetTrackedState();  // without the new and modified marks
+  if (savedListener_) savedListener_();
   Refresh();
   return true;
 }
@@ -327,6 +341,7 @@ bool CDriverDoc::CanNewFunction() const { return driver_.GetFunctionCount() < kN
 
 int CDriverDoc::NewFunction() {
   if (driver_.GetFunctionCount() >= kNewFunctionActsBelow) return -1;
+  const EditScope edit(*this, "New Function");
   auto created = std::make_unique<TQVXIrFunction>();
   created->SetName(TQVXIrFunction::kEmptyName);
   created->SetNew(true);
@@ -346,6 +361,7 @@ bool CDriverDoc::RenameFunction(int position, const std::string& name, const TQV
   }
   TQVXIrFunction* function = driver_.GetFunction(position);
   if (name.empty() || function == nullptr || (expected != nullptr && function != expected)) return false;
+  const EditScope edit(*this, CDriverEdit::Label("Rename", NamesAt(driver_, {position})));
   function->SetName(name);
   ApplyDeviceCommandList(false);
   selection_.assign(1, function);
@@ -357,6 +373,7 @@ int CDriverDoc::DeleteSelected() {
   // The selected functions themselves are deleted (not the first function
   // of each name), so duplicates and unnamed functions go as selected.
   const std::vector<int> positions = GetSelection();
+  const EditScope edit(*this, CDriverEdit::Label("Delete", NamesAt(driver_, positions)));
   std::vector<TQVXIrFunction*> doomed;
   for (int position : positions) doomed.push_back(driver_.GetFunction(position));
   for (TQVXIrFunction* function : doomed) DeleteFunction(function);
@@ -383,6 +400,7 @@ bool CDriverDoc::CopySelected(std::vector<std::uint8_t>* block) {
 }
 
 bool CDriverDoc::CutSelected(std::vector<std::uint8_t>* block) {
+  const EditScope edit(*this, CDriverEdit::Label("Cut", NamesAt(driver_, GetSelection())));
   if (!CopySelected(block)) return false;
   DeleteSelected();
   ApplyDeviceCommandList(false);
@@ -393,6 +411,7 @@ bool CDriverDoc::CutSelected(std::vector<std::uint8_t>* block) {
 bool CDriverDoc::MoveSelected(int dropPosition) {
   const std::vector<int> positions = GetSelection();
   if (positions.empty() || dropPosition == positions.front()) return false;
+  const EditScope edit(*this, CDriverEdit::Label("Move", NamesAt(driver_, positions)));
   auto& items = driver_.Items();
   for (int position : positions) {
     TQVXIrFunction* function = driver_.GetFunction(position);
@@ -433,6 +452,12 @@ int CDriverDoc::PasteBlock(const std::vector<std::uint8_t>& block) {
   } catch (const TQVXIrException&) {
     return -1;
   }
+  std::vector<std::string> names;
+  for (int i = 0; i < source.GetFunctionCount(); ++i) {
+    const TQVXIrFunction* function = source.GetFunction(i);
+    if (function != nullptr && !TQVXIrFunction::IsEmptyName(function->GetName())) names.push_back(function->GetName());
+  }
+  const EditScope edit(*this, CDriverEdit::Label("Paste", names));
   const int failures = Merge(source);
   ApplyDeviceCommandList(false);
   Changed();
@@ -533,6 +558,8 @@ int CDriverDoc::Merge(const TQVXIr& source, bool silent) {
 }
 
 void CDriverDoc::SetModulation(bool modulated) {
+  const EditScope edit(*this, CDriverEdit::Label(modulated ? "Modulation On for" : "Modulation Off for",
+                                                 NamesAt(driver_, GetSelection())));
   for (int position : GetSelection()) {
     TQVXIrFunction* function = driver_.GetFunction(position);
     for (int j = 0; j < function->GetSubFunctionCount(); ++j) {
@@ -549,6 +576,8 @@ void CDriverDoc::SetModulation(bool modulated) {
 
 int CDriverDoc::SetRepeatCount(const std::string& typed) {
   const int repeat = AtoiText(typed) & 0x0F;
+  const EditScope edit(*this, CDriverEdit::Label("Repeat Count " + std::to_string(repeat) + " for",
+                                                 NamesAt(driver_, GetSelection())));
   for (int position : GetSelection()) {
     TQVXIrFunction* function = driver_.GetFunction(position);
     for (int j = 0; j < function->GetSubFunctionCount(); ++j) {
@@ -587,6 +616,7 @@ CDriverDoc::HeaderFields CDriverDoc::GetHeaderFields() const {
 }
 
 std::string CDriverDoc::ApplyHeaderEdits(HeaderFields& fields) {
+  const EditScope edit(*this, "Header Edit");
   bool cleaned = CDriverDocText::CleanHeaderText(fields.deviceType);
   cleaned = CDriverDocText::CleanHeaderText(fields.manufacturer) || cleaned;
   cleaned = CDriverDocText::CleanHeaderText(fields.model) || cleaned;
@@ -606,6 +636,7 @@ std::string CDriverDoc::ApplyHeaderEdits(HeaderFields& fields) {
 bool CDriverDoc::ChooseDeviceType(const std::string& deviceType) {
   if (EqualsNoCase(deviceType, HeaderText(driver_, Entry::kDeviceType))) return false;
   const std::string stored = deviceType.empty() ? CDriverDocText::kOtherDeviceType : deviceType;
+  const EditScope edit(*this, "Device Type " + stored);
   driver_.GetHeader().SetText(Entry::kDeviceType, stored.c_str());
   ApplyDeviceCommandList(true);
   Changed();
@@ -619,6 +650,7 @@ bool CDriverDoc::GetVelmorFlag() const {
 
 void CDriverDoc::SetVelmorFlag(bool checked) {
   const bool set = checked && SupportedDriver();
+  const EditScope edit(*this, set ? "Velmor Driver On" : "Velmor Driver Off");
   TQVXIrHeaderEntry* flags = driver_.GetHeader().FindEntry(Entry::kFlags);
   if (flags != nullptr) {
     if (flags->GetDataLength() >= 4) {
@@ -639,6 +671,7 @@ const char* CDriverDoc::GetKindText() const { return CDriverDocText::DriverKindT
 // --- INI interchange ---------------------------------------------------------
 
 TQVXIrIni::ImportResult CDriverDoc::ImportIni(const std::string& path, std::vector<std::string>& messages) {
+  const EditScope edit(*this, "Import " + path.substr(path.find_last_of('/') + 1));
   const TQVXIrIni::ImportResult result = TQVXIrIni::Import(path, driver_, AdvancedMode(), messages, &prompt_);
   if (result != TQVXIrIni::ImportResult::kImported) return result;
   selection_.clear();
@@ -662,6 +695,111 @@ bool CDriverDoc::ExportIni(const std::string& path) const {
   lastError_.clear();
   if (!BuildExport(ini)) return false;
   return ini.SaveFile(path, &lastError_);
+}
+
+// --- Learned functions ---------------------------------------------------------
+
+int CDriverDoc::AcceptLearned(const TQVXIr& learned) {
+  std::vector<std::string> names;
+  for (int i = 0; i < learned.GetFunctionCount(); ++i) {
+    const TQVXIrFunction* function = learned.GetFunction(i);
+    if (function != nullptr && function->GetName() != nullptr && (function->GetFlags() & TQVXIrFunction::kLearned) &&
+        !(function->GetFlags() & TQVXIrFunction::kLearnFailed))
+      names.push_back(function->GetName());
+  }
+  const EditScope edit(*this, CDriverEdit::Label("Learn", names));
+  const int updated = driver_.UpdateFrom(learned);
+  Changed();
+  return updated;
+}
+
+// --- Verification ----------------------------------------------------------------
+
+void CDriverDoc::SetVerifyCapture(const TQVXIrFunction& verified, const TQVXIrSubFunction& captured) {
+  verifications_.erase(std::remove_if(verifications_.begin(), verifications_.end(),
+                                      [&verified](const Verification& kept) {
+                                        return NamesEqual(kept.verified.GetName(), verified.GetName());
+                                      }),
+                       verifications_.end());
+  verifications_.push_back(Verification{verified, captured});
+  Refresh();
+}
+
+const TQVXIrSubFunction* CDriverDoc::GetVerifyCapture(const TQVXIrFunction& function) const {
+  for (const Verification& kept : verifications_) {
+    if (NamesEqual(kept.verified.GetName(), function.GetName()))
+      return CDriverEdit::SameSignal(kept.verified, function) ? &kept.captured : nullptr;
+  }
+  return nullptr;
+}
+
+// --- Edit history ----------------------------------------------------------------
+
+CDriverDoc::EditScope::EditScope(CDriverDoc& doc, std::string label) : doc_(doc), outermost_(doc.editDepth_ == 0) {
+  if (outermost_) doc_.BeginEdit(std::move(label));
+  ++doc_.editDepth_;
+}
+
+CDriverDoc::EditScope::~EditScope() {
+  --doc_.editDepth_;
+  if (!outermost_) return;
+  try {
+    doc_.EndEdit();
+  } catch (const std::bad_alloc&) {
+    // No room for the history entry: the change stays in the driver, and the
+    // next edit records it as a change of its own.
+  }
+}
+
+void CDriverDoc::EditScope::SetLabel(std::string label) {
+  if (outermost_) doc_.editLabel_ = std::move(label);
+}
+
+void CDriverDoc::SetEditRecorder(std::function<void(const CDriverEdit&)> recorder) {
+  recorder_ = std::move(recorder);
+  ResetTrackedState();
+}
+
+void CDriverDoc::SetSavedListener(std::function<void()> listener) { savedListener_ = std::move(listener); }
+
+void CDriverDoc::ResetTrackedState() {
+  tracked_ = recorder_ ? std::make_shared<const TQVXIr>(driver_) : nullptr;
+}
+
+void CDriverDoc::BeginEdit(std::string label) {
+  if (!recorder_) return;
+  // Whatever changed since the last edit is kept as its own edit first, so
+  // this one's "before" is exactly the driver it starts from.
+  RecordChangesSinceTracked("Change");
+  editLabel_ = std::move(label);
+  editSelection_ = GetSelection();
+}
+
+void CDriverDoc::EndEdit() { RecordChangesSinceTracked(editLabel_, &editSelection_); }
+
+bool CDriverDoc::RecordOutsideChanges() { return editDepth_ == 0 && RecordChangesSinceTracked("Change"); }
+
+bool CDriverDoc::RecordChangesSinceTracked(const std::string& label, const std::vector<int>* selectionBefore) {
+  if (!recorder_ || !tracked_ || CDriverEdit::SameContent(*tracked_, driver_)) return false;
+  CDriverEdit edit;
+  edit.label = label;
+  const std::vector<int> selection = GetSelection();
+  edit.before = CDriverState{tracked_, selectionBefore ? *selectionBefore : selection};
+  tracked_ = std::make_shared<const TQVXIr>(driver_);
+  edit.after = CDriverState{tracked_, selection};
+  recorder_(edit);
+  return true;
+}
+
+void CDriverDoc::RestoreState(const CDriverState& state) {
+  if (!state.driver) return;
+  const std::string fileName = driver_.GetFileName() ? driver_.GetFileName() : "";
+  selection_.clear();
+  driver_ = *state.driver;
+  driver_.SetFileName(fileName.empty() ? nullptr : fileName.c_str());
+  tracked_ = state.driver;
+  SetSelection(state.selection);
+  Refresh();
 }
 
 }  // namespace quillon

@@ -8,10 +8,12 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "irmodel/CDriverEdit.h"
 #include "irmodel/TQVXIr.h"
 #include "irmodel/TQVXIrIni.h"
 
@@ -113,14 +115,8 @@ class CDriverDoc {
   // boxes keep their fixed texts; callers without windows show this.
   const std::string& GetLastError() const { return lastError_; }
   bool IsModified() const { return modified_; }
-  // Only the flag: the views are not told (see ApplyLearned, which is).
+  // Only the flag: the views are not told (see AcceptLearned, which is).
   void SetModifiedFlag(bool modified = true) { modified_ = modified; }
-
-  // Takes the functions a learn dialog accepted: every function of LEARNED
-  // that did not fail its learn overwrites the function of the same name,
-  // the document is marked modified and every view is refreshed. Returns
-  // the number of functions overwritten.
-  int ApplyLearned(const TQVXIr& learned);
 
   // --- Command list ------------------------------------------------------
   // The command list of DEVICETYPE (ignoring case), or null.
@@ -216,6 +212,54 @@ class CDriverDoc {
   // shows sub-function data only then).
   bool SupportedDriverTest() const { return SupportedDriver(); }
 
+  // --- Learned functions ---------------------------------------------------
+  // Writes the functions of LEARNED (the learn dialog's private copies) over
+  // their namesakes, as one edit ("Learn POWER"); returns how many.
+  int AcceptLearned(const TQVXIr& learned);
+
+  // --- Verification ----------------------------------------------------------
+  // Keeps CAPTURED, the capture a verification compared with VERIFIED (the
+  // function as it was then), as the last verification of the function of
+  // that name; an earlier one of the same name is replaced. Whoever verifies
+  // sets it; the signal view shows it. Not an edit: the driver is unchanged.
+  void SetVerifyCapture(const TQVXIrFunction& verified, const TQVXIrSubFunction& captured);
+  // The last verification capture of FUNCTION (by name), or null when there
+  // is none or the function's IR data is no longer what was verified.
+  const TQVXIrSubFunction* GetVerifyCapture(const TQVXIrFunction& function) const;
+
+  // --- Edit history ----------------------------------------------------------
+  // With a recorder set, every operation above that changes the driver is
+  // handed over as one edit with the state before and after it (an undo
+  // history keeps them). Changes made through GetDriver() around the
+  // operations are recorded as an edit of their own ("Change") before the
+  // next one, so going back to an earlier state never drops them silently.
+  void SetEditRecorder(std::function<void(const CDriverEdit&)> recorder);
+  // Called after every successful save (a history marks its clean state).
+  void SetSavedListener(std::function<void()> listener);
+  // Makes STATE the driver and the selection (undo and redo); the file name
+  // stays. The modified flag is the caller's to set.
+  void RestoreState(const CDriverState& state);
+  // Records changes made around the operations since the last edit as one
+  // edit; true when there were any. Nothing happens inside an operation.
+  bool RecordOutsideChanges();
+
+  // Makes what runs while it lives one edit named LABEL; nested scopes join
+  // the outermost one. For changes others make through GetDriver() (an
+  // import of signals, say).
+  class EditScope {
+   public:
+    EditScope(CDriverDoc& doc, std::string label);
+    ~EditScope();
+    EditScope(const EditScope&) = delete;
+    EditScope& operator=(const EditScope&) = delete;
+    // Names the edit once its outcome is known (the outermost scope only).
+    void SetLabel(std::string label);
+
+   private:
+    CDriverDoc& doc_;
+    bool outermost_;
+  };
+
  private:
   bool ReadFile(const std::string& path);
   void LoadImage(const std::vector<std::uint8_t>& bytes, const std::string& shownName);
@@ -243,6 +287,26 @@ class CDriverDoc {
   std::function<bool()> supportedDriver_;
   std::function<std::time_t()> clock_;
   std::function<void()> listener_;
+
+  // The edit history (see SetEditRecorder).
+  void BeginEdit(std::string label);
+  void EndEdit();
+  void ResetTrackedState();
+  // Hands the difference between the tracked driver and the driver over as
+  // one edit; false when there is none (or no recorder).
+  bool RecordChangesSinceTracked(const std::string& label, const std::vector<int>* selectionBefore = nullptr);
+  std::function<void(const CDriverEdit&)> recorder_;
+  std::function<void()> savedListener_;
+  std::shared_ptr<const TQVXIr> tracked_;  // the driver as the last edit left it
+  int editDepth_ = 0;
+  std::string editLabel_;
+  std::vector<int> editSelection_;
+
+  struct Verification {
+    TQVXIrFunction verified;
+    TQVXIrSubFunction captured;
+  };
+  std::vector<Verification> verifications_;
 };
 
 }  // namespace quillon

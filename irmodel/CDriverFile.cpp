@@ -8,30 +8,12 @@
 #include <cstring>
 
 #include "platform/SafeFile.h"
+#include "platform/UniqueFd.h"
 
 namespace quillon {
 namespace {
 
 std::string Describe(const std::string& path, int err) { return path + ": " + std::strerror(err); }
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int Get() const { return fd_; }
-  int Release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 
@@ -44,7 +26,7 @@ std::vector<std::uint8_t> CDriverFile::ReadAll(const std::string& path) {
       throw Error(e.what());
     }
   }
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.Get() < 0) throw Error(Describe(path, errno));
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0) throw Error(Describe(path, errno));

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/TcpSocket.h"
+#include "platform/UniqueFd.h"
 
 namespace quillon {
 
@@ -31,39 +32,25 @@ bool WaitUntil(int fd, Clock::time_point deadline) {
   }
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 // Datagram ICMP socket: the kernel chooses the identifier and hands back
 // only the replies that belong to this socket, without the IP header.
 IcmpEcho::Result TestDatagram(int rawFd, const sockaddr_in& target, int timeoutMs) {
-  Fd fd(rawFd);
+  UniqueFd fd(rawFd);
   static const char kPayload[] = "PINGPONGPINGPONG";
   unsigned char packet[8 + 16] = {};
   packet[0] = 8;  // echo request
   std::memcpy(packet + 8, kPayload, 16);
   const int ttl = 30;
-  ::setsockopt(fd.get(), IPPROTO_IP, IP_TTL, &ttl, sizeof ttl);
+  ::setsockopt(fd.Get(), IPPROTO_IP, IP_TTL, &ttl, sizeof ttl);
   const unsigned short sum = IcmpEcho::Checksum(packet, sizeof packet);
   std::memcpy(packet + 2, &sum, 2);
-  if (::sendto(fd.get(), packet, sizeof packet, 0, reinterpret_cast<const sockaddr*>(&target), sizeof target) < 0) {
+  if (::sendto(fd.Get(), packet, sizeof packet, 0, reinterpret_cast<const sockaddr*>(&target), sizeof target) < 0) {
     return IcmpEcho::Result::Unreachable;
   }
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (WaitUntil(fd.get(), deadline)) {
+  while (WaitUntil(fd.Get(), deadline)) {
     unsigned char reply[64];
-    const ssize_t n = ::recv(fd.get(), reply, sizeof reply, 0);
+    const ssize_t n = ::recv(fd.Get(), reply, sizeof reply, 0);
     if (n < 0) return IcmpEcho::Result::Unreachable;
     // Exactly the 16 data bytes sent must come back.
     if (n == 8 + 16 && reply[0] == 0 && std::memcmp(reply + 8, kPayload, 16) == 0) return IcmpEcho::Result::Reachable;
@@ -75,7 +62,7 @@ IcmpEcho::Result TestDatagram(int rawFd, const sockaddr_in& target, int timeoutM
 // datagrams received carry the IP header and every ICMP message the host
 // sees, so only those with our identifier are considered.
 IcmpEcho::Result TestRaw(int rawFd, const sockaddr_in& target, int timeoutMs) {
-  Fd fd(rawFd);
+  UniqueFd fd(rawFd);
   const unsigned pid = static_cast<unsigned>(::getpid());
   const unsigned short id = static_cast<unsigned short>(pid & 0xFFFF);
   const unsigned short seq = static_cast<unsigned short>((pid >> 16) & 0xFFFF);
@@ -88,15 +75,15 @@ IcmpEcho::Result TestRaw(int rawFd, const sockaddr_in& target, int timeoutMs) {
   std::memcpy(packet + 6, &seq, 2);
   const unsigned short sum = IcmpEcho::Checksum(packet, sizeof packet);
   std::memcpy(packet + 2, &sum, 2);
-  if (::sendto(fd.get(), packet, sizeof packet, 0, reinterpret_cast<const sockaddr*>(&target), sizeof target) < 0) {
+  if (::sendto(fd.Get(), packet, sizeof packet, 0, reinterpret_cast<const sockaddr*>(&target), sizeof target) < 0) {
     return IcmpEcho::Result::Unreachable;
   }
   for (;;) {
     // Each wait allows a further period, as long as unrelated traffic keeps
     // arriving within it.
-    if (!WaitUntil(fd.get(), Clock::now() + std::chrono::milliseconds(timeoutMs))) return IcmpEcho::Result::Unreachable;
+    if (!WaitUntil(fd.Get(), Clock::now() + std::chrono::milliseconds(timeoutMs))) return IcmpEcho::Result::Unreachable;
     unsigned char reply[47];
-    const ssize_t n = ::recv(fd.get(), reply, sizeof reply, 0);
+    const ssize_t n = ::recv(fd.Get(), reply, sizeof reply, 0);
     if (n < 1) return IcmpEcho::Result::Unreachable;
     const int ipHeader = (reply[0] & 0x0F) * 4;
     if (n < ipHeader + 8) continue;

@@ -1,4 +1,5 @@
 #include "platform/SafeFile.h"
+#include "platform/UniqueFd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -29,25 +30,6 @@ std::string NameOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
-
-class Fd {
- public:
-  explicit Fd(int fd) : m_fd(fd) {}
-  ~Fd() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int Get() const { return m_fd; }
-  int Release() {
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd;
-  }
-
- private:
-  int m_fd;
-};
 
 // Writes everything or returns the error number.
 int WriteAll(int fd, const void* data, std::size_t size) {
@@ -213,7 +195,7 @@ void WriteFileSafely(const std::string& path, const void* data, std::size_t size
 std::vector<std::uint8_t> ReadFileSafely(const std::string& path, std::size_t maxSize) {
   const bool stdinput = path == "-";
   const std::string shown = stdinput ? std::string("standard input") : path;
-  Fd fd(stdinput ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+  UniqueFd fd(stdinput ? -1 : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
   const int in = stdinput ? STDIN_FILENO : fd.Get();
   if (in < 0) Fail(shown, errno);
   struct stat info {};

@@ -7,26 +7,11 @@ set -euo pipefail
 build=${1:-build}
 cli="$build/tools/cli/quillon-cli"
 emulator="$build/tools/emulator/qvx-emulator"
-work=$(mktemp -d)
-emu_pid=""
-cleanup() {
-  [ -n "$emu_pid" ] && kill "$emu_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# The demo keeps its settings away from the user's own.
-export QUILLON_USER_REGISTRY="$work/user-registry.ini"
-export QUILLON_MACHINE_REGISTRY="$work/machine-registry.ini"
+. "$(dirname "$0")/emulator-session.sh"
 
 # Built-in signals of common remotes, each button pressed twice: once to
 # learn it, once to verify it.
-"$emulator" --port 0 --presses 2 --name "Demo Processor" --lifetime 300 \
-  --log "$work/emulator.log" > "$work/emulator.out" &
-emu_pid=$!
-for _ in $(seq 50); do grep -q READY "$work/emulator.out" 2>/dev/null && break; sleep 0.1; done
-port=$(awk '/^TCP/ {print $3}' "$work/emulator.out")
-[ -n "$port" ] || { echo "demo: the emulator did not start" >&2; exit 1; }
+start_emulator demo "$emulator" --presses 2 --name "Demo Processor" --lifetime 300
 echo "== Emulated learner on 127.0.0.1:$port"
 "$cli" device info --ip "127.0.0.1:$port" | grep -E '^(Name|Part number|Device type|Running events):'
 

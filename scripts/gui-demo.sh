@@ -16,24 +16,8 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   exit 1
 fi
 
-work=$(mktemp -d)
-emu_pid=""
-cleanup() {
-  [ -n "$emu_pid" ] && kill "$emu_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# The demo keeps its settings away from the user's own.
-export QUILLON_USER_REGISTRY="$work/user-registry.ini"
-export QUILLON_MACHINE_REGISTRY="$work/machine-registry.ini"
-
-"$emulator" --port 0 --presses 2 --name "Demo Processor" \
-  --log "$work/emulator.log" > "$work/emulator.out" &
-emu_pid=$!
-for _ in $(seq 50); do grep -q READY "$work/emulator.out" 2>/dev/null && break; sleep 0.1; done
-port=$(awk '/^TCP/ {print $3}' "$work/emulator.out")
-[ -n "$port" ] || { echo "gui-demo: the emulator did not start" >&2; exit 1; }
+. "$(dirname "$0")/emulator-session.sh"
+start_emulator gui-demo "$emulator" --presses 2 --name "Demo Processor"
 
 "$cli" driver build "$here/data/samples/sample-driver.json" "$work/demo-dvd.vir" >/dev/null
 echo "== Emulated learner on 127.0.0.1:$port; starting: quillon /IP127.0.0.1:$port demo-dvd.vir"

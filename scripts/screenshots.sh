@@ -3,9 +3,12 @@
 # display: an emulated learner teaches two drivers (a DVD player and a
 # display), which the program then shows side by side — the second in
 # advanced mode with its SubFunctions tab — together with the About box, the
-# conflict dialog of pasting functions whose names already exist, the
-# "Open Driver" dialog over a driver library packed here, and the learn
-# dialog capturing from a second emulated learner.
+# conflict dialog of pasting functions whose names already exist, and the
+# "Open Driver" dialog over a driver library packed here; then an .ir file of
+# real remote signals imported into a third driver, drawn with its "Protocol"
+# column and the "Signal" tab of its first function, whose last verification
+# is a real learner capture of that remote; and the learn dialog capturing
+# from a second emulated learner.
 #
 #   scripts/screenshots.sh [BUILD] [OUTDIR]      (defaults: build, docs/screenshots)
 set -euo pipefail
@@ -19,29 +22,16 @@ for program in "$cli" "$emulator" "$shots"; do
 done
 command -v xvfb-run >/dev/null || { echo "screenshots: xvfb-run is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 
-work=$(mktemp -d)
-emu_pid=""
+. "$(dirname "$0")/emulator-session.sh"
+# The second learner (for the learn dialog) is stopped on exit as well.
 learner_pid=""
-cleanup() {
-  [ -n "$emu_pid" ] && kill "$emu_pid" 2>/dev/null || true
-  [ -n "$learner_pid" ] && kill "$learner_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# Settings of this run only, never the user's own.
-export QUILLON_USER_REGISTRY="$work/user-registry.ini"
-export QUILLON_MACHINE_REGISTRY="$work/machine-registry.ini"
+trap '[ -n "$learner_pid" ] && kill "$learner_pid" 2>/dev/null; cleanup' EXIT
+# The program's instance socket and runtime folder stay in the scratch folder too.
 export QUILLON_INSTANCE_SOCKET="$work/instance"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 
-"$emulator" --port 0 --presses 2 --name "Screenshot Processor" --lifetime 600 \
-  --log "$work/emulator.log" > "$work/emulator.out" &
-emu_pid=$!
-for _ in $(seq 50); do grep -q READY "$work/emulator.out" 2>/dev/null && break; sleep 0.1; done
-port=$(awk '/^TCP/ {print $3}' "$work/emulator.out")
-[ -n "$port" ] || { echo "screenshots: the emulator did not start" >&2; exit 1; }
+start_emulator screenshots "$emulator" --presses 2 --name "Screenshot Processor" --lifetime 600
 
 echo "== Learning two drivers from the emulated learner on 127.0.0.1:$port"
 "$cli" learn "$work/dvd.vir" --type DVD --functions POWER,PLAY,STOP,PAUSE,MENU,EJECT --verify \
@@ -58,7 +48,7 @@ echo "== Packing a driver library of fifteen makers"
 # every model version; plus a loose driver of the user's own.
 library="$work/library"
 mkdir -p "$library" "$work/pkg"
-types=("Display" "DVD" "VCR" "Cable Box" "Satellite Receiver" "Receiver" "Video Projector")
+types=("Tv Tuner" "DVD" "VCR" "Cable Box" "Satellite Receiver" "Receiver" "Video Projector")
 makers=("Arvella" "Brightline" "Corvex" "Delmont" "Everon" "Fairholt" "Gantry" "Halvern" "Istra"
         "Juniper Audio" "Kestrel" "Lumeo" "Marlowe" "Norvik" "???")
 lists=$(printf '[main]\r\ntype_count=%d\r\n' "${#types[@]}"
@@ -105,4 +95,6 @@ export QUILLON_SCREENSHOT_LEARNER_PORT="$learner_port"
 
 echo "== Drawing the windows into $out"
 mkdir -p "$out"
-xvfb-run -a -s "-screen 0 1600x1000x24" "$shots" "$out" "$work/dvd.vir" "$work/display.vir"
+data="$(cd "$(dirname "$0")/.." && pwd)/tests/data"
+xvfb-run -a -s "-screen 0 1600x1000x24" "$shots" "$out" "$work/dvd.vir" "$work/display.vir" \
+  "$data/signals/remotes.ir" "$data/corpus/qvx/p00010.bin"

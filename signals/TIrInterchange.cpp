@@ -5,13 +5,20 @@
 
 #include "irmodel/CDriverDoc.h"
 #include "irmodel/TQVXIr.h"
+#include "platform/Cp1252.h"
 #include "signals/TIrImporter.h"
 
 namespace quillon {
 
 TIrInterchange::Outcome TIrInterchange::ImportText(CDriverDoc& doc, TIrFormat format, std::string_view text,
                                                    const std::string& file, TIrCaptureKind kind) {
-  const TIrParsedFile parsed = TIrFileFormat::Parse(format, text, file);
+  return ImportParsed(doc, TIrFileFormat::Parse(format, text, file), file, kind);
+}
+
+TIrInterchange::Outcome TIrInterchange::ImportParsed(CDriverDoc& doc, const TIrParsedFile& parsed,
+                                                     const std::string& file, TIrCaptureKind kind) {
+  const std::string name = file.substr(file.find_last_of('/') + 1);
+  const CDriverDoc::EditScope edit(doc, "Import " + Utf8ToCp1252(name).value_or(name));
   Outcome outcome;
   outcome.warnings = parsed.messages;
   const TIrImporter::Report report = TIrImporter(kind).Import(parsed.signals, doc.GetDriver(), file);

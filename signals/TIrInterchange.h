@@ -32,6 +32,10 @@ class TIrInterchange {
   // the text is not of the format.
   static Outcome ImportText(CDriverDoc& doc, TIrFormat format, std::string_view text, const std::string& file,
                             TIrCaptureKind kind = TIrCaptureKind::QVX);
+  // The same for a file already read; one edit of the document ("Import
+  // FILE").
+  static Outcome ImportParsed(CDriverDoc& doc, const TIrParsedFile& parsed, const std::string& file,
+                              TIrCaptureKind kind = TIrCaptureKind::QVX);
 
   // DRIVER's functions with IR data (only those at POSITIONS when given) as
   // the text of FORMAT; REMOTE names a LIRC remote. OUTCOME counts the

@@ -9,6 +9,7 @@
 #include "ui/DetailDriver.h"
 #include "ui/DetailEditHeader.h"
 #include "ui/DetailFunctionNames.h"
+#include "ui/DetailSignal.h"
 #include "ui/DetailSummary.h"
 #include "ui/DetailVelmor.h"
 
@@ -45,6 +46,9 @@ CDetailView::CDetailView(DriverDocument& document, QWidget* parent)
   panes.emplace_back(QStringLiteral("Functions"), [&] { return new CDetailFunctionNames(document, m_tabs); });
   if (m_advanced)
     panes.emplace_back(QStringLiteral("SubFunctions"), [&] { return new CDetailVelmor(document, m_tabs); });
+  // The signal view comes after the driver's own tabs, which keep their
+  // places.
+  panes.emplace_back(QStringLiteral("Signal"), [&] { return new CDetailSignal(document, m_tabs); });
 
   for (const auto& [label, make] : panes) {
     CDetailPane* pane = nullptr;

@@ -1,8 +1,8 @@
 #pragma once
 // The detail half of a driver window: a tab control with "Summary",
 // "Header", then "Driver" only in advanced mode, "Functions", then
-// "SubFunctions" only in advanced mode. Whether the view is in advanced mode
-// is read once, when it is created. A pane that cannot be created makes the
+// "SubFunctions" only in advanced mode, then "Signal". Whether the view is in
+// advanced mode is read once, when it is created. A pane that cannot be created makes the
 // view fail with "Could not create view window".
 #include <QString>
 #include <QWidget>

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QSplitter>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include "irmodel/CDriverDoc.h"
@@ -33,7 +34,7 @@ CDriverFrame::CDriverFrame(DriverDocument& document, QWidget* parent)
   m_splitter->addWidget(m_detail);
   m_splitter->setStretchFactor(0, 0);
   m_splitter->setStretchFactor(1, 1);
-  const int listWidth = 48 + 112 + m_list->frameWidth() * 2 + 20;
+  const int listWidth = 48 + 112 + CFunctionView::kProtocolWidth + m_list->frameWidth() * 2 + 20;
   m_splitter->setSizes({listWidth, 460});
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -42,6 +43,7 @@ CDriverFrame::CDriverFrame(DriverDocument& document, QWidget* parent)
 
   connect(&document, &DriverDocument::Changed, this, &CDriverFrame::Render);
   connect(&document, &DriverDocument::TitleChanged, this, &QWidget::setWindowTitle);
+  connect(&document, &DriverDocument::HistoryChanged, this, &CDriverFrame::CommandStateChanged);
   connect(m_list, &CFunctionView::SelectionChanged, this, &CDriverFrame::OnSelectionChanged);
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CDriverFrame::CommandStateChanged);
   setFocusProxy(m_list);
@@ -99,6 +101,21 @@ void CDriverFrame::SelectAll() {
 
 void CDriverFrame::NewFunction() {
   m_list->NewFunction();
+  emit CommandStateChanged();
+}
+
+bool CDriverFrame::CanUndo() const { return m_document.UndoStack()->canUndo(); }
+bool CDriverFrame::CanRedo() const { return m_document.UndoStack()->canRedo(); }
+QString CDriverFrame::UndoText() const { return m_document.UndoStack()->undoText(); }
+QString CDriverFrame::RedoText() const { return m_document.UndoStack()->redoText(); }
+
+void CDriverFrame::Undo() {
+  m_list->RunDocumentCommand([this] { m_document.Undo(); });
+  emit CommandStateChanged();
+}
+
+void CDriverFrame::Redo() {
+  m_list->RunDocumentCommand([this] { m_document.Redo(); });
   emit CommandStateChanged();
 }
 

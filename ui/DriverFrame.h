@@ -36,6 +36,11 @@ class CDriverFrame : public QWidget {
   bool CanPaste() const;
   bool CanSelectAll() const;
   bool CanNewFunction() const;
+  bool CanUndo() const;
+  bool CanRedo() const;
+  // What Undo and Redo would do ("Rename POWER"); empty when nothing.
+  QString UndoText() const;
+  QString RedoText() const;
   // The functions selected in the list, in driver order (what Learn Selected
   // Functions takes).
   std::vector<int> SelectedPositions() const;
@@ -46,6 +51,9 @@ class CDriverFrame : public QWidget {
   void Paste();
   void SelectAll();
   void NewFunction();
+  // Undo and Redo act on the driver's history, shared by all its windows.
+  void Undo();
+  void Redo();
 
  signals:
   // The selection, the clipboard or the driver changed: the Edit commands

@@ -18,9 +18,15 @@ FileDialog::Options& Last() {
   return last;
 }
 
+QString& LastFilter() {
+  static QString filter;
+  return filter;
+}
+
 QStringList Run(QWidget* parent, const FileDialog::Options& options, QFileDialog::FileMode mode,
                 QFileDialog::AcceptMode accept) {
   Last() = options;
+  LastFilter().clear();
   if (!Queue().empty()) {
     QStringList names = Queue().front();
     Queue().pop_front();
@@ -45,6 +51,7 @@ QStringList Run(QWidget* parent, const FileDialog::Options& options, QFileDialog
     }
   }
   if (dialog.exec() != QDialog::Accepted) return {};
+  LastFilter() = dialog.selectedNameFilter();
   return dialog.selectedFiles();
 }
 
@@ -67,5 +74,6 @@ QString FileDialog::GetSaveFileName(QWidget* parent, const Options& options) {
 void FileDialog::SetNextFileName(const QString& name) { Queue().push_back(QStringList{name}); }
 void FileDialog::SetNextFileNames(const QStringList& names) { Queue().push_back(names); }
 const FileDialog::Options& FileDialog::LastOptions() { return Last(); }
+QString FileDialog::SelectedFilter() { return LastFilter(); }
 
 }  // namespace quillon::ui

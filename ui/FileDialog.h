@@ -32,6 +32,9 @@ class FileDialog {
   static void SetNextFileNames(const QStringList& names);
   // The options of the last dialog asked for (shown or answered).
   static const Options& LastOptions();
+  // The filter the user had chosen when the last dialog closed (empty for a
+  // queued answer).
+  static QString SelectedFilter();
 };
 
 }  // namespace quillon::ui

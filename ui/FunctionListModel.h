@@ -1,5 +1,8 @@
 #pragma once
-// The driver's functions as a table ("Index", "Name") for the function list.
+// The driver's functions as a table ("Index", "Name", "Protocol") for the
+// function list. The protocol column shows the protocol a function's signal
+// carries (its address and command in the tooltip), or "unknown"; codes come
+// from the document's cache, so a redraw decodes only changed signals.
 // The model keeps a snapshot taken at each Reload, so a list painted while a
 // dialog is open in the middle of an edit never reads a driver in flux;
 // function identities are compared, never followed.
@@ -15,7 +18,7 @@ class CFunctionListModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  enum Column { kIndexColumn = 0, kNameColumn = 1 };
+  enum Column { kIndexColumn = 0, kNameColumn = 1, kProtocolColumn = 2, kColumnCount = 3 };
   // The identity of the function of a row (quintptr), for selections.
   static constexpr int kIdentityRole = Qt::UserRole + 1;
 
@@ -46,6 +49,9 @@ class CFunctionListModel : public QAbstractTableModel {
     QString name;
     QString status;
     bool empty = true;
+    QString protocol;         // empty: no IR data
+    QString protocolDetails;  // the tooltip
+    bool known = false;
   };
   DriverDocument& m_document;
   QVector<Row> m_rows;

@@ -62,6 +62,7 @@ CFunctionView::CFunctionView(DriverDocument& document, QWidget* parent)
   horizontalHeader()->setStretchLastSection(true);
   horizontalHeader()->resizeSection(CFunctionListModel::kIndexColumn, 48);
   horizontalHeader()->resizeSection(CFunctionListModel::kNameColumn, 112);
+  horizontalHeader()->resizeSection(CFunctionListModel::kProtocolColumn, kProtocolWidth);
   // The list starts in driver order; a click on a column title sorts by it.
   horizontalHeader()->setSortIndicator(CFunctionListModel::kIndexColumn, Qt::AscendingOrder);
   setSortingEnabled(true);
@@ -206,6 +207,11 @@ int CFunctionView::NewFunction() {
 }
 
 void CFunctionView::SelectAllFunctions() { selectAll(); }
+
+void CFunctionView::RunDocumentCommand(const std::function<void()>& command) {
+  const ActingScope acting(m_acting);
+  command();
+}
 
 void CFunctionView::OnRenameRequested(int position, const QString& name, quintptr identity) {
   RunEdit([&](CDriverDoc& doc) {

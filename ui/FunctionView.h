@@ -1,6 +1,6 @@
 #pragma once
 // The function list of a driver window: one row per function ("Index" 48,
-// "Name" 112), sortable by either column, names renamed in place, selected
+// "Name" 112, "Protocol"), sortable by any column, names renamed in place, selected
 // functions dragged within the list to move them or onto another driver
 // window to copy them. Every change goes through the document; the list
 // redraws from it in Render().
@@ -24,6 +24,8 @@ class CFunctionView : public QTableView {
   // The private type naming where a drag started (process and document),
   // so a drop on a window of the same driver moves instead of copying.
   static QString DragSourceMimeType();
+  // The initial width of the "Protocol" column.
+  static constexpr int kProtocolWidth = 80;
 
   explicit CFunctionView(DriverDocument& document, QWidget* parent = nullptr);
   ~CFunctionView() override;
@@ -48,6 +50,9 @@ class CFunctionView : public QTableView {
   int DeleteSelected();
   int NewFunction();
   void SelectAllFunctions();
+  // Runs COMMAND on the document (undo, redo) as an edit of this list: the
+  // selection the document is left with becomes the list's.
+  void RunDocumentCommand(const std::function<void()>& command);
 
   // The list's own menu (right click): the Edit commands and Rename.
   QMenu* MakeContextMenu(QWidget* parent);

@@ -41,6 +41,7 @@
 #include "ui/FileDialog.h"
 #include "ui/ImportErrorDlg.h"
 #include "ui/InstanceServer.h"
+#include "ui/InterchangeCommands.h"
 #include "ui/LearnDlgView.h"
 #include "ui/OldPkgWarningDlg.h"
 #include "ui/OpenDriverDlg.h"
@@ -108,6 +109,19 @@ CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
   connect(m_ui->actionFileSave, &QAction::triggered, this, &CMainFrame::OnFileSave);
   connect(m_ui->actionFileSaveAs, &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
   connect(m_ui->actionFileExit, &QAction::triggered, this, &QWidget::close);
+  connect(m_ui->actionFileImport, &QAction::triggered, this, [this] {
+    const QString done = CInterchangeCommands::Import(this, m_prompt, ActiveDocument(), [this]() -> DriverDocument* {
+      return NewDriver() ? ActiveDocument() : nullptr;
+    });
+    if (!done.isEmpty()) statusBar()->showMessage(done, 10000);
+    UpdateCommandState();
+  });
+  connect(m_ui->actionFileExport, &QAction::triggered, this, [this] {
+    CDriverFrame* frame = ActiveFrame();
+    if (!frame) return;
+    const QString done = CInterchangeCommands::Export(this, m_prompt, frame->Document(), frame->SelectedPositions());
+    if (!done.isEmpty()) statusBar()->showMessage(done, 10000);
+  });
   for (int i = 0; i < 4; ++i) {
     m_recentActions[i] = new QAction(this);
     m_recentActions[i]->setObjectName(QStringLiteral("actionFileRecent%1").arg(i + 1));
@@ -120,6 +134,12 @@ CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
   }
 
   // Edit: the active driver window does the work.
+  connect(m_ui->actionEditUndo, &QAction::triggered, this, [this] {
+    if (CDriverFrame* frame = ActiveFrame()) frame->Undo();
+  });
+  connect(m_ui->actionEditRedo, &QAction::triggered, this, [this] {
+    if (CDriverFrame* frame = ActiveFrame()) frame->Redo();
+  });
   connect(m_ui->actionEditCut, &QAction::triggered, this, [this] {
     if (CDriverFrame* frame = ActiveFrame()) frame->Cut();
   });
@@ -304,6 +324,9 @@ void CMainFrame::RebuildMenus() {
     m_menuFile->addAction(m_ui->actionFileSave);
     m_menuFile->addAction(m_ui->actionFileSaveAs);
   }
+  m_menuFile->addSeparator();
+  m_menuFile->addAction(m_ui->actionFileImport);
+  if (withDriver) m_menuFile->addAction(m_ui->actionFileExport);
   m_recentSeparator = m_menuFile->addSeparator();
   for (QAction* action : m_recentActions) m_menuFile->addAction(action);
   m_menuFile->addSeparator();
@@ -314,6 +337,9 @@ void CMainFrame::RebuildMenus() {
   m_menuFile->addAction(m_ui->actionFileExit);
   RebuildRecentFiles();
 
+  m_menuEdit->addAction(m_ui->actionEditUndo);
+  m_menuEdit->addAction(m_ui->actionEditRedo);
+  m_menuEdit->addSeparator();
   m_menuEdit->addAction(m_ui->actionEditCut);
   m_menuEdit->addAction(m_ui->actionEditCopy);
   m_menuEdit->addAction(m_ui->actionEditPaste);
@@ -652,6 +678,15 @@ void CMainFrame::UpdateCommandState() {
   m_ui->actionEditPaste->setEnabled(frame && frame->CanPaste());
   m_ui->actionEditSelectAll->setEnabled(frame && frame->CanSelectAll());
   m_ui->actionEditNewFunction->setEnabled(frame && frame->CanNewFunction());
+  // "Undo Rename POWER": the texts name the edit.
+  const auto named = [](const QString& verb, const QString& edit) {
+    return edit.isEmpty() ? verb : verb + QLatin1Char(' ') + QString(edit).replace(QLatin1Char('&'), QStringLiteral("&&"));
+  };
+  m_ui->actionEditUndo->setEnabled(frame && frame->CanUndo());
+  m_ui->actionEditUndo->setText(named(tr("&Undo"), frame ? frame->UndoText() : QString()));
+  m_ui->actionEditRedo->setEnabled(frame && frame->CanRedo());
+  m_ui->actionEditRedo->setText(named(tr("&Redo"), frame ? frame->RedoText() : QString()));
+  m_ui->actionFileExport->setEnabled(frame && frame->Document().Doc().GetDriver().GetFunctionCount() > 0);
   for (QAction* action : {m_ui->actionFileClose, m_ui->actionFileSave, m_ui->actionFileSaveAs,
                           m_ui->actionWindowNew}) {
     action->setEnabled(withDriver);

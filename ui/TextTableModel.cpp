@@ -14,6 +14,12 @@ void TextTableModel::SetRows(QVector<QStringList> rows) {
 
 void TextTableModel::SetColumnFont(int column, const QFont& font) { m_fonts.insert(column, font); }
 
+void TextTableModel::SetRowColours(QVector<QColor> colours) {
+  if (colours == m_colours) return;
+  m_colours = std::move(colours);
+  if (!m_rows.isEmpty()) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::ForegroundRole});
+}
+
 int TextTableModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
@@ -27,6 +33,10 @@ QVariant TextTableModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::FontRole) {
     const auto found = m_fonts.find(index.column());
     return found != m_fonts.end() ? QVariant(*found) : QVariant();
+  }
+  if (role == Qt::ForegroundRole) {
+    if (index.row() < m_colours.size() && m_colours[index.row()].isValid()) return m_colours[index.row()];
+    return {};
   }
   if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   const QStringList& row = m_rows[index.row()];

@@ -2,6 +2,7 @@
 // A read-only table of texts with column titles: the adapter the detail panes
 // put over the rows a core computes (settings, sub-functions, data rows).
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QFont>
 #include <QMap>
 #include <QStringList>
@@ -21,6 +22,8 @@ class TextTableModel : public QAbstractTableModel {
   const QVector<QStringList>& Rows() const { return m_rows; }
   // Shows COLUMN in FONT (raw data in a fixed-pitch font).
   void SetColumnFont(int column, const QFont& font);
+  // Text colours by row (an invalid colour, or none given: the view's own).
+  void SetRowColours(QVector<QColor> colours);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -31,6 +34,7 @@ class TextTableModel : public QAbstractTableModel {
   QStringList m_columns;
   QVector<QStringList> m_rows;
   QMap<int, QFont> m_fonts;
+  QVector<QColor> m_colours;
 };
 
 }  // namespace quillon::ui

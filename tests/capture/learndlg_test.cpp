@@ -190,6 +190,27 @@ TEST_F(LearnDlgTest, VerifyReportsMatchAndMismatch) {
   EXPECT_EQ(dlg->GetRows()[0].status, "Learned");
 }
 
+TEST_F(LearnDlgTest, EachAnalysedVerificationIsHandedToTheVerifyListener) {
+  auto dlg = Open(Driver({{"POWER", false}, {"PLAY", false}}));
+  std::vector<std::pair<std::string, uint16_t>> handed;  // function verified, captured divider
+  dlg->SetVerifyListener([&](const TQVXIrFunction& verified, const TQVXIrSubFunction& captured) {
+    handed.emplace_back(verified.GetName(), captured.GetDivider());
+    EXPECT_EQ(verified.GetSubFunctionCount(), 1);  // the learned data it was compared with
+  });
+  dlg->SetAutoSelect(false);
+  dlg->Learn();
+  Capture(*dlg, NecCapture());  // a learn is no verification
+  EXPECT_TRUE(handed.empty());
+  dlg->Verify();
+  Capture(*dlg, NecCapture());
+  ASSERT_EQ(handed.size(), 1u);
+  EXPECT_EQ(handed[0].first, "POWER");
+  EXPECT_NE(handed[0].second, 0);
+  dlg->Verify();
+  Capture(*dlg, GarbageCapture());  // nothing analysed: nothing to compare
+  EXPECT_EQ(handed.size(), 1u);
+}
+
 TEST_F(LearnDlgTest, AbortWhileWaitingKeepsCapturingUntilTheDeviceReportsIt) {
   auto dlg = Open(Driver({{"POWER", false}, {"PLAY", false}}));
   dlg->Learn();

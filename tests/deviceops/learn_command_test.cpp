@@ -127,6 +127,45 @@ TEST_F(LearnCommandTest, CancelKeepsTheDocumentAndOkOverwritesOnlyTheLearnedFunc
   EXPECT_EQ(play->GetSubFunction(0)->GetDivider(), before.FindFunction("PLAY")->GetSubFunction(0)->GetDivider());
 }
 
+TEST_F(LearnCommandTest, AcceptedFunctionsAreOneEditAndTheirVerificationStaysWithTheDocument) {
+  Emulator emulator({"--first-pulse-ms", "150", "--capture-ms", "150"});
+  Watcher watch(m_link);
+  Connect(emulator, watch);
+  AnswerPrompt prompt;
+  CDriverDoc doc(prompt, &m_library);
+  MakeDriver(doc);
+  std::vector<CDriverEdit> edits;
+  doc.SetEditRecorder([&edits](const CDriverEdit& edit) { edits.push_back(edit); });
+  doc.SetSelection({doc.GetDriver().IndexOfFunction("POWER")});
+  CLearnCommand command(&m_link, prompt, "");
+  const auto waitForResult = [](CLearnDlg& dlg) {
+    for (int i = 0; i < 100 && dlg.GetState() == CLearnDlg::State::Capturing; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      dlg.Tick();
+    }
+  };
+  EXPECT_EQ(command.Run(&doc, "",
+                        [&](CLearnDlg& dlg) {
+                          dlg.SetAutoSelect(false);
+                          dlg.ClickRow(0);
+                          dlg.Learn();
+                          waitForResult(dlg);
+                          dlg.Verify();
+                          waitForResult(dlg);
+                          dlg.Ok();
+                        }),
+            CLearnDlg::EndResult::Ok);
+  ASSERT_EQ(edits.size(), 1u);
+  EXPECT_EQ(edits[0].label, "Learn POWER");
+  const TQVXIrFunction* power = doc.GetDriver().FindFunction("POWER");
+  ASSERT_NE(doc.GetVerifyCapture(*power), nullptr);
+  EXPECT_NE(doc.GetVerifyCapture(*power)->GetDivider(), 0);
+  // Going back to the driver before the learn: the verification no longer
+  // describes what POWER holds.
+  doc.RestoreState(edits[0].before);
+  EXPECT_EQ(doc.GetVerifyCapture(*doc.GetDriver().FindFunction("POWER")), nullptr);
+}
+
 TEST_F(LearnCommandTest, EnhancedAnalysisChoiceIsRememberedInTheProfile) {
   AnswerPrompt prompt;
   CDriverDoc doc(prompt, &m_library);

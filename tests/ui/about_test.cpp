@@ -81,7 +81,7 @@ TEST_F(ShellTest, TheAdvancedCodeTypedQuicklyInTheAboutBoxAddsTheAdvancedTabs) {
   ASSERT_FALSE(CAccessCodes::IsAdvancedMode()) << "another case of this process unlocked advanced mode";
   ASSERT_TRUE(Start({}));
   const QStringList plain = NewestTabs(Frame());
-  EXPECT_EQ(plain, (QStringList{"Summary", "Header", "Functions"}));
+  EXPECT_EQ(plain, (QStringList{"Summary", "Header", "Functions", "Signal"}));
 
   // Typed slowly (one character a second, 7 s from first to last): the first
   // characters have expired when the last arrives.
@@ -108,13 +108,13 @@ TEST_F(ShellTest, TheAdvancedCodeTypedQuicklyInTheAboutBoxAddsTheAdvancedTabs) {
   EXPECT_EQ(Frame().findChild<QLabel*>(QStringLiteral("modePane"))->text(), QStringLiteral("ADV"));
 
   Trigger("actionFileNew");
-  EXPECT_EQ(NewestTabs(Frame()), (QStringList{"Summary", "Header", "Driver", "Functions", "SubFunctions"}));
+  EXPECT_EQ(NewestTabs(Frame()), (QStringList{"Summary", "Header", "Driver", "Functions", "SubFunctions", "Signal"}));
   // A window opened before keeps what it decided when it was made.
   const QList<QMdiSubWindow*> windows = Frame().MdiArea()->subWindowList(QMdiArea::CreationOrder);
   ASSERT_GE(windows.size(), 2);
   auto* first = windows.front()->findChild<QTabWidget*>();
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(first->count(), 3);
+  EXPECT_EQ(first->count(), 4);
 }
 
 }  // namespace

@@ -33,17 +33,17 @@ TEST_F(FrameTest, WindowsOpenedAfterAdvancedModeHaveTheDriverAndSubFunctionsTabs
   if (CAccessCodes::IsAdvancedMode()) GTEST_SKIP() << "advanced mode was unlocked earlier in this process";
   CDriverFrame before(document);
   EXPECT_FALSE(before.DetailView()->IsAdvancedMode());
-  EXPECT_EQ(before.DetailView()->TabLabels(), (QStringList{"Summary", "Header", "Functions"}));
+  EXPECT_EQ(before.DetailView()->TabLabels(), (QStringList{"Summary", "Header", "Functions", "Signal"}));
   EXPECT_EQ(before.findChild<QWidget*>("driverPane"), nullptr);
 
   CAccessCodes::SetAdvancedMode();
   CDriverFrame after(document);
   EXPECT_TRUE(after.DetailView()->IsAdvancedMode());
   EXPECT_EQ(after.DetailView()->TabLabels(),
-            (QStringList{"Summary", "Header", "Driver", "Functions", "SubFunctions"}));
+            (QStringList{"Summary", "Header", "Driver", "Functions", "SubFunctions", "Signal"}));
   // The window opened before keeps what it decided when it was made.
   document.NotifyChanged();
-  EXPECT_EQ(before.DetailView()->Tabs()->count(), 3);
+  EXPECT_EQ(before.DetailView()->Tabs()->count(), 4);
 }
 
 TEST_F(FrameTest, LoadShowsTheImportErrorsInTheirListAndReplacesTheFunctions) {

@@ -41,7 +41,7 @@ TEST_F(FrameTest, EveryTabDrawsItsContent) {
   frame.FunctionView()->SelectPositions({0});
   const QString keep = qEnvironmentVariable("QUILLON_UI_GRAB_DIR");
   QTabWidget* tabs = frame.DetailView()->Tabs();
-  ASSERT_EQ(tabs->count(), 5);
+  ASSERT_EQ(tabs->count(), 6);
   for (int i = 0; i < tabs->count(); ++i) {
     tabs->setCurrentIndex(i);
     QApplication::processEvents();

@@ -36,7 +36,7 @@ TEST_F(FrameTest, ASampleDriverShowsItsFunctionsAndTabs) {
   auto* tabs = Find<QTabWidget>(&frame, "detailTabs");
   ASSERT_NE(tabs, nullptr);
   if (!frame.DetailView()->IsAdvancedMode()) {
-    EXPECT_EQ(frame.DetailView()->TabLabels(), (QStringList{"Summary", "Header", "Functions"}));
+    EXPECT_EQ(frame.DetailView()->TabLabels(), (QStringList{"Summary", "Header", "Functions", "Signal"}));
   }
   EXPECT_EQ(Find<QLabel>(&frame, "summaryDriver")->text(), "IR Driver:  dvd.vir");
   EXPECT_EQ(Find<QLabel>(&frame, "summaryType")->text(), "DVD");

@@ -52,10 +52,12 @@ TEST_F(ShellTest, MenusShowOnlyTheCommandsThatApply) {
   EXPECT_EQ(MenuNames(), kMenusWithDriver);
   EXPECT_EQ(MenuActions("menuFile"),
             (QStringList{"actionFileNew", "actionFileOpen", "actionFileOpenDatabase", "actionFileClose",
-                         "actionFileSave", "actionFileSaveAs", "actionFileRecent1", "actionFileDownload",
-                         "actionFileDelete", "actionFileUpload", "actionFileExit"}));
-  EXPECT_EQ(MenuActions("menuEdit"), (QStringList{"actionEditCut", "actionEditCopy", "actionEditPaste",
-                                                  "actionEditSelectAll", "actionEditNewFunction"}));
+                         "actionFileSave", "actionFileSaveAs", "actionFileImport", "actionFileExport",
+                         "actionFileRecent1", "actionFileDownload", "actionFileDelete", "actionFileUpload",
+                         "actionFileExit"}));
+  EXPECT_EQ(MenuActions("menuEdit"),
+            (QStringList{"actionEditUndo", "actionEditRedo", "actionEditCut", "actionEditCopy", "actionEditPaste",
+                         "actionEditSelectAll", "actionEditNewFunction"}));
   EXPECT_EQ(MenuActions("menuConnection"), (QStringList{"actionConnectionParameters", "actionConnect",
                                                         "actionViewDevice", "actionDisconnect"}));
   EXPECT_EQ(MenuActions("menuLearn"), QStringList{"actionLearnSelected"});
@@ -70,7 +72,8 @@ TEST_F(ShellTest, MenusShowOnlyTheCommandsThatApply) {
   EXPECT_EQ(Frame().windowTitle(), QStringLiteral("Quillon"));
   EXPECT_EQ(MenuNames(), kMenusWithout);
   EXPECT_EQ(MenuActions("menuFile"),
-            (QStringList{"actionFileNew", "actionFileOpen", "actionFileOpenDatabase", "actionFileRecent1",
+            (QStringList{"actionFileNew", "actionFileOpen", "actionFileOpenDatabase", "actionFileImport",
+                         "actionFileRecent1",
                          "actionFileDownload", "actionFileDelete", "actionFileExit"}));
   // The toolbar keeps its buttons, disabled without a driver.
   EXPECT_FALSE(Action("actionFileSave")->isEnabled());

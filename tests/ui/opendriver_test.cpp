@@ -139,11 +139,12 @@ class OpenDriverTest : public testing::ShellTest {
     poll->start();
   }
 
-  // Lets the dialog's loading thread finish and the lists fill.
+  // Lets the dialog's loading thread finish and the lists fill (bounded
+  // generously: a sanitizer build on a busy machine reads slowly).
   static void WaitLoaded(COpenDriverDlg* dialog) {
     QElapsedTimer clock;
     clock.start();
-    while (dialog->Core().IsLoading() && clock.elapsed() < 3000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (dialog->Core().IsLoading() && clock.elapsed() < 60000) QApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_FALSE(dialog->Core().IsLoading());
   }
   template <class W>

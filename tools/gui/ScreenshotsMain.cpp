@@ -1,4 +1,4 @@
-// quillon-screenshots OUTDIR FIRST.vir SECOND.vir
+// quillon-screenshots OUTDIR FIRST.vir SECOND.vir [SIGNALS.ir [CAPTURE.bin]]
 //
 // Draws the program's windows into PNG files for the README and the manual:
 // the main window with both drivers open (the second opened in advanced mode
@@ -6,12 +6,17 @@
 // pasting functions whose names the second driver already has, and the
 // "Open Driver" dialog over the driver library set in the machine store.
 // Advanced mode is unlocked as a driver author unlocks it, by typing the
-// access codes into the About box. Run by scripts/screenshots.sh on a virtual X display;
-// not installed.
+// access codes into the About box. With SIGNALS.ir, that file is imported
+// into a new driver window through File > Import... (its report drawn too),
+// and the window is drawn with its "Protocol" column and the "Signal" tab of
+// its first function; CAPTURE.bin, a QVX learner's capture of that
+// function's remote, is shown as the function's last verification. Run by
+// scripts/screenshots.sh on a virtual X display; not installed.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -23,6 +28,7 @@
 #include <vector>
 
 #include "app/CAccessCodes.h"
+#include "capture/TIrCaptureAnalyser.h"
 #include "app/CQuillonApp.h"
 #include "ui/AboutDlg.h"
 #include "ui/AboutLogo.h"
@@ -30,7 +36,9 @@
 #include "ui/DetailView.h"
 #include "ui/DriverDocument.h"
 #include "ui/DriverFrame.h"
+#include "ui/FileDialog.h"
 #include "ui/FunctionView.h"
+#include "ui/InterchangeReportDlg.h"
 #include "ui/MainFrame.h"
 #include "ui/OpenDriverDlg.h"
 #include "ui/QtPrompt.h"
@@ -93,13 +101,72 @@ void Settle() {
   }
 }
 
+// The capture in PATH (QVX learner bytes) as the sub-function it learns to.
+bool LearnCapture(const QString& path, quillon::TQVXIrSubFunction& learned) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    std::fprintf(stderr, "quillon-screenshots: %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+    return false;
+  }
+  const QByteArray bytes = file.readAll();
+  quillon::TIrCaptureResult result;
+  const quillon::TIrCaptureAnalyser analyser(quillon::TIrCaptureSettings::Defaults(quillon::TIrCaptureKind::QVX));
+  if (analyser.AnalyseQVX(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                          static_cast<std::int32_t>(bytes.size()), result) != 0) {
+    std::fprintf(stderr, "quillon-screenshots: %s: not a capture that learns\n", qPrintable(path));
+    return false;
+  }
+  learned = result.ToSubFunction();
+  return true;
+}
+
+// SIGNALS imported into a new driver window as a user does it, its report
+// drawn; then the window with its first function's signal (and CAPTURE as
+// that function's last verification).
+bool ImportSignals(quillon::ui::CMainFrame& frame, const QDir& out, const QString& signals_, const QString& capture) {
+  bool ok = true;
+  frame.findChild<QAction*>(QStringLiteral("actionFileNew"))->trigger();
+  Settle();
+  quillon::ui::FileDialog::SetNextFileName(signals_);
+  bool reported = false;
+  QTimer::singleShot(300, [&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* report = qobject_cast<quillon::ui::CInterchangeReportDlg*>(widget);
+      if (!report || !report->isVisible()) continue;
+      reported = true;
+      ok = Save(report, out, QStringLiteral("import-report.png")) && ok;
+      report->accept();
+    }
+  });
+  frame.findChild<QAction*>(QStringLiteral("actionFileImport"))->trigger();
+  Settle();
+  if (!reported) std::fprintf(stderr, "quillon-screenshots: the import showed no report\n");
+  quillon::ui::CDriverFrame* imported = frame.ActiveFrame();
+  if (!imported || imported->Document().Doc().GetDriver().GetFunctionCount() == 0) {
+    std::fprintf(stderr, "quillon-screenshots: %s: nothing was imported\n", qPrintable(signals_));
+    return false;
+  }
+  if (!capture.isEmpty()) {
+    quillon::TQVXIrSubFunction learned;
+    if (!LearnCapture(capture, learned)) return false;
+    quillon::CDriverDoc& doc = imported->Document().Doc();
+    doc.SetVerifyCapture(*doc.GetDriver().GetFunction(0), learned);
+  }
+  imported->FunctionView()->SelectPositions({0});
+  QTabWidget* tabs = imported->DetailView()->Tabs();
+  tabs->setCurrentIndex(tabs->count() - 1);
+  if (QMdiSubWindow* window = frame.MdiArea()->activeSubWindow()) window->showMaximized();
+  Settle();
+  return Save(&frame, out, QStringLiteral("signal-view.png")) && ok && reported;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const QStringList args = QApplication::arguments();
-  if (args.size() != 4) {
-    std::fprintf(stderr, "usage: quillon-screenshots OUTDIR FIRST.vir SECOND.vir\n");
+  if (args.size() < 4 || args.size() > 6) {
+    std::fprintf(stderr, "usage: quillon-screenshots OUTDIR FIRST.vir SECOND.vir [SIGNALS.ir [CAPTURE.bin]]\n");
     return 2;
   }
   QApplication::setApplicationName(QStringLiteral("Quillon"));
@@ -222,6 +289,8 @@ int main(int argc, char** argv) {
   } else {
     std::fprintf(stderr, "quillon-screenshots: no driver library is set up; open-driver.png is not drawn\n");
   }
+
+  if (args.size() >= 5 && !ImportSignals(frame, out, args[4], args.value(5))) ok = false;
 
   // The learn dialog, when the script runs an emulated learner for it.
   if (const int learner = qEnvironmentVariableIntValue("QUILLON_SCREENSHOT_LEARNER_PORT"); learner > 0) {

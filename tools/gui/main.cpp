@@ -50,7 +50,10 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Quillon"));
   QApplication::setOrganizationName(QStringLiteral("Velmor"));
-  QApplication::setWindowIcon(QIcon(quillon::ui::CAboutLogo::Render(64)));
+  // The desktop entry's name ties the windows to it (task bar grouping, Wayland
+  // icons); the installed theme icon is used when there is one.
+  QGuiApplication::setDesktopFileName(QStringLiteral("quillon"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quillon"), QIcon(quillon::ui::CAboutLogo::Render(64))));
 
   // Qt has taken its own options (-platform, -style, ...) off the list.
   args.clear();
