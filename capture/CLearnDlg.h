@@ -141,8 +141,10 @@ class CLearnDlg {
   Control GetAutoSelectBox() const { return {true, false}; }
   // "Brief": hidden and disabled.
   Control GetBriefBox() const { return {false, false}; }
-  // "Bin": hidden.
-  Control GetBinButton() const { return {true, false}; }
+  // "Bin": hidden; it loads a file only while the dialog is ready, so a
+  // file never cuts into a capture under way or readies a dialog that has
+  // no device.
+  Control GetBinButton() const { return {m_state == State::Ready, false}; }
   // "Enhanced analysis": changed only while the dialog rests, so a capture
   // is analysed the way it was asked for.
   Control GetEnhancedAnalysisBox() const {

@@ -105,12 +105,6 @@ void CDriverDoc::Changed() {
   Refresh();
 }
 
-int CDriverDoc::ApplyLearned(const TQVXIr& learned) {
-  const int overwritten = driver_.UpdateFrom(learned);
-  Changed();
-  return overwritten;
-}
-
 // --- Life cycle --------------------------------------------------------------
 
 void CDriverDoc::AddMissingHeaderDefaults() {

@@ -115,14 +115,8 @@ class CDriverDoc {
   // boxes keep their fixed texts; callers without windows show this.
   const std::string& GetLastError() const { return lastError_; }
   bool IsModified() const { return modified_; }
-  // Only the flag: the views are not told (see ApplyLearned, which is).
+  // Only the flag: the views are not told (see AcceptLearned, which is).
   void SetModifiedFlag(bool modified = true) { modified_ = modified; }
-
-  // Takes the functions a learn dialog accepted: every function of LEARNED
-  // that did not fail its learn overwrites the function of the same name,
-  // the document is marked modified and every view is refreshed. Returns
-  // the number of functions overwritten.
-  int ApplyLearned(const TQVXIr& learned);
 
   // --- Command list ------------------------------------------------------
   // The command list of DEVICETYPE (ignoring case), or null.

@@ -25,7 +25,7 @@ done
 command -v xvfb-run >/dev/null || { echo "screenshots: xvfb-run is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 
 . "$(dirname "$0")/emulator-session.sh"
-# The second learner (for the learn dialog) is stopped on exit too.
+# The second learner (for the learn dialog) is stopped on exit as well.
 learner_pid=""
 trap '[ -n "$learner_pid" ] && kill "$learner_pid" 2>/dev/null; cleanup' EXIT
 # The program's instance socket and runtime folder stay in the scratch folder too.

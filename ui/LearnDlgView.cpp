@@ -1,5 +1,6 @@
 #include "ui/LearnDlgView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
@@ -85,6 +86,13 @@ CLearnDlgView::CLearnDlgView(CLearnDlg& core, QWidget* parent)
   connect(m_ui->enhancedAnalysisBox, &QCheckBox::clicked, this,
           [this](bool on) { Forward([this, on] { m_core.SetEnhancedAnalysis(on); }); });
   connect(m_ui->binButton, &QPushButton::clicked, this, &CLearnDlgView::OnBin);
+  // The "Bin" button stays hidden; Ctrl+B presses it (while it is enabled).
+  auto* loadBin = new QAction(tr("Analyse a Capture File..."), this);
+  loadBin->setObjectName(QStringLiteral("actionLoadBin"));
+  loadBin->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+  loadBin->setShortcutContext(Qt::WindowShortcut);
+  addAction(loadBin);
+  connect(loadBin, &QAction::triggered, m_ui->binButton, &QPushButton::click);
   connect(m_ui->list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CLearnDlgView::OnRowChosen);
   connect(m_ui->list, &QAbstractItemView::clicked, this, &CLearnDlgView::OnRowChosen);
 
@@ -124,7 +132,7 @@ void CLearnDlgView::OnRowChosen() {
 }
 
 void CLearnDlgView::OnBin() {
-  if (m_finished) return;
+  if (m_finished || !m_core.GetBinButton().enabled) return;
   FileDialog::Options options;
   options.caption = tr("Open");
   options.filter = QtFileFilter(QString::fromLatin1(CLearnDlg::kBinFilter));

@@ -360,10 +360,13 @@ TEST_F(LearnDlgTest, TheLastCaptureIsKeptForTheWindowWithTheFunctionItWasFor) {
   EXPECT_FALSE(dlg->GetBriefBox().visible);
   EXPECT_FALSE(dlg->GetBriefBox().enabled);
   EXPECT_FALSE(dlg->GetBinButton().visible);
+  EXPECT_TRUE(dlg->GetBinButton().enabled);
   EXPECT_TRUE(dlg->GetEnhancedAnalysisBox().enabled);
 
   dlg->Learn();
-  EXPECT_FALSE(dlg->GetEnhancedAnalysisBox().enabled);  // not while capturing
+  // Not while capturing.
+  EXPECT_FALSE(dlg->GetEnhancedAnalysisBox().enabled);
+  EXPECT_FALSE(dlg->GetBinButton().enabled);
   auto capture = NecCapture();
   const std::vector<uint8_t> bytes = capture->GetBytes();
   Capture(*dlg, std::move(capture));
@@ -393,6 +396,14 @@ TEST_F(LearnDlgTest, TheLastCaptureIsKeptForTheWindowWithTheFunctionItWasFor) {
   EXPECT_TRUE(dlg->GetLastCapture().from_file);
   EXPECT_EQ(dlg->GetLastCapture().function_index, -1);
   EXPECT_EQ(dlg->GetLearnedCount(), 1);
+
+  // Without a device the file loader is off: it would ready a dialog that
+  // cannot learn.
+  link.state = 2;
+  auto offline = Open(Driver({{"POWER", false}}));
+  ASSERT_EQ(offline->GetState(), CLearnDlg::State::NotReady);
+  EXPECT_FALSE(offline->GetBinButton().enabled);
+  link.state = 6;
 }
 
 // What an analysis stored, as one comparable text.

@@ -352,7 +352,7 @@ TEST_F(DocEdit, LearnedFunctionsOverwriteTheirNamesakesAndRefreshTheViews) {
   learned.Append(MakeFunction("MUTE", 1, 1795));
   learned.GetFunction(1)->SetFlags(TQVXIrFunction::kLearnFailed);
   learned.Append(MakeFunction("EJECT", 1, 1800));
-  EXPECT_EQ(doc_->ApplyLearned(learned), 1);
+  EXPECT_EQ(doc_->AcceptLearned(learned), 1);
   EXPECT_EQ(refreshed, 1);
   EXPECT_TRUE(doc_->IsModified());
   EXPECT_EQ(Names(Driver()), (std::vector<std::string>{"POWER", "play", "MUTE"}));

@@ -1,6 +1,7 @@
 // "Learn/Verify IR Functions" in the program window against the real device
 // emulator: the dialog is worked by clicking its buttons, and after every
 // step what it shows is what its core says.
+#include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -281,9 +282,12 @@ TEST_F(LearnDialogTest, TheBinLoaderAnalysesAFileAndTheAnalysisBoxIsRemembered) 
   RunLearn([&](CLearnDlgView& view) {
     EXPECT_FALSE(Child<QCheckBox>(view, "enhancedAnalysisBox")->isChecked());
     Click(view, "enhancedAnalysisBox");
-    // The loader is a hidden button: pressed as its shortcut would.
+    // The loader is a hidden button that Ctrl+B presses.
+    auto* loadBin = Child<QAction>(view, "actionLoadBin");
+    ASSERT_NE(loadBin, nullptr);
+    EXPECT_EQ(loadBin->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_B));
     FileDialog::SetNextFileName(QString::fromStdString(bin));
-    Child<QPushButton>(view, "binButton")->click();
+    loadBin->trigger();
     EXPECT_EQ(FileDialog::LastOptions().filter, QStringLiteral("BIN Files (*.bin);;All Files (*)"));
     EXPECT_EQ(FileDialog::LastOptions().defaultSuffix, QStringLiteral("bin"));
     EXPECT_NE(view.Core().GetCaptureResult().time_count, 0);

@@ -373,17 +373,17 @@ int main(int argc, char** argv) {
     ok = false;
   }
 
-  // The learn dialog, when the script runs an emulated learner for it.
-  if (const int learner = qEnvironmentVariableIntValue("QUILLON_SCREENSHOT_LEARNER_PORT"); learner > 0) {
-    ok = ShotLearnDialog(frame, out, learner) && ok;
-  }
-
   // With QUILLON_SCREENSHOT_DEVICE=ADDRESS:PORT (a device holding drivers):
   // the device bar listing the device's files and the functions of one.
   const QString device = qEnvironmentVariable("QUILLON_SCREENSHOT_DEVICE");
   if (!device.isEmpty()) ok = DeviceBarShot(frame, device, out) && ok;
 
   if (args.size() >= 5 && !ImportSignals(frame, out, args[4], args.value(5))) ok = false;
+
+  // The learn dialog, when the script runs an emulated learner for it.
+  if (const int learner = qEnvironmentVariableIntValue("QUILLON_SCREENSHOT_LEARNER_PORT"); learner > 0) {
+    ok = ShotLearnDialog(frame, out, learner) && ok;
+  }
 
   for (quillon::ui::DriverDocument* document : frame.Documents()) document->Doc().SetModifiedFlag(false);
   frame.close();
