@@ -39,8 +39,10 @@ class CModalAlertDlg : public QDialog {
   // window when it finished the alert.
   void Render();
 
- protected:
+  // Closes only once the alert has finished.
   void reject() override;
+
+ protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
