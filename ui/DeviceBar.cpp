@@ -147,14 +147,22 @@ void CDlgToolBarQVX::RenderDevice() {
   m_ui->deviceVersion->setText(version);
   m_ui->deviceMemory->setText(Shown(info.memory));
 
-  // A new list keeps the files the user had selected.
+  // A new list keeps the files the user had selected. The driver of a
+  // single selected file is asked for again only when the file changed on
+  // the device (or went), not at every refresh of the list.
   const std::vector<std::string> selected = SelectedFileNames();
-  const bool before = !selected.empty();
+  const CQVXFile* single = selected.size() == 1 ? FileNamed(selected.front()) : nullptr;
+  const CQVXFile before = single ? *single : CQVXFile();
   m_restoring = true;
   m_files->SetFiles(m_link.GetFiles());
+  if (!selected.empty()) SelectFiles(selected);
   m_restoring = false;
-  if (before) SelectFiles(selected);
-  if (before && SelectedFileNames() != selected) emit FileSelectionChanged();
+  if (SelectedFileNames() != selected) {
+    OnFilesSelected();
+  } else if (selected.size() == 1) {
+    const CQVXFile* now = FileNamed(selected.front());
+    if (now && (now->GetSize() != before.GetSize() || now->GetSortKey() != before.GetSortKey())) OnFilesSelected();
+  }
 
   const int ports = m_link.GetPortCount();
   m_ui->portSpin->setMaximum(ports > 0 ? ports : 99);
@@ -208,6 +216,13 @@ void CDlgToolBarQVX::SelectFiles(const std::vector<std::string>& names) {
   QItemSelectionModel* model = m_ui->deviceFiles->selectionModel();
   model->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
   if (!selection.isEmpty()) model->setCurrentIndex(selection.indexes().front(), QItemSelectionModel::NoUpdate);
+}
+
+const CQVXFile* CDlgToolBarQVX::FileNamed(const std::string& name) const {
+  for (const CQVXFile& file : m_files->Files()) {
+    if (file.GetName() == name) return &file;
+  }
+  return nullptr;
 }
 
 std::vector<std::string> CDlgToolBarQVX::ListedFileNames() const {

@@ -23,6 +23,7 @@ class CDlgToolBarQVX;
 
 namespace quillon {
 class CMainFrameLink;
+class CQVXFile;
 }
 
 namespace quillon::ui {
@@ -79,6 +80,8 @@ class CDlgToolBarQVX : public QDockWidget {
   void OnStop();
   void RenderDevice();
   void RenderFunctions();
+  // The listed file NAME, or null.
+  const CQVXFile* FileNamed(const std::string& name) const;
 
   CMainFrameLink& m_link;
   std::unique_ptr<Ui::CDlgToolBarQVX> m_ui;

@@ -243,6 +243,9 @@ CMainFrame::CMainFrame(CQuillonApp& app, QtPrompt& prompt, QWidget* parent)
 CMainFrame::~CMainFrame() {
   m_linkTimer->stop();
   m_linkCore->SetListener(nullptr);
+  // The bar works on the link core, which goes before the window's children.
+  delete m_deviceBar;
+  m_deviceBar = nullptr;
   // Windows go before the documents they show.
   m_closingAll = true;
   for (auto& [sub, document] : m_frames) {
