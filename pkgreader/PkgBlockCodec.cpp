@@ -244,9 +244,11 @@ std::vector<uint8_t> CPkgBlockCodec::Encode(const uint8_t* data, size_t size, in
   constexpr int kHashBits = 15;
   constexpr uint32_t kHashSize = 1u << kHashBits;
   std::vector<int32_t> head(kHashSize);
-  std::vector<int32_t> prev(kMaxBlock);
+  // Match chains and coded bytes of one block: no larger than the input needs.
+  const size_t largestBlock = std::min<size_t>(size, kMaxBlock);
+  std::vector<int32_t> prev(largestBlock);
   std::vector<uint8_t> coded;
-  coded.reserve(kMaxBlock + kMaxBlock / 8);
+  coded.reserve(largestBlock + largestBlock / 8 + 16);
 
   for (size_t blockStart = 0; blockStart < size; blockStart += kMaxBlock) {
     const uint32_t n = static_cast<uint32_t>(std::min<size_t>(kMaxBlock, size - blockStart));

@@ -1,5 +1,6 @@
 #include "pkgreader/PkgHuffmanTree.h"
 
+#include <cstddef>
 #include <limits>
 
 namespace quillon {
@@ -17,8 +18,7 @@ CPkgHuffmanTree::CPkgHuffmanTree(int leaves, uint32_t step)
       parent_(2 * leaves - 1),
       child0_(2 * leaves - 1),
       child1_(2 * leaves - 1),
-      bit_(2 * leaves - 1),
-      active_(2 * leaves - 1) {
+      bit_(2 * leaves - 1) {
   Reset();
 }
 
@@ -38,36 +38,43 @@ void CPkgHuffmanTree::Reset() {
 void CPkgHuffmanTree::Pair() {
   const int total = 2 * n_ - 1;
   for (int i = 0; i < total; ++i) {
-    active_[i] = i < n_ ? 1 : 0;
     parent_[i] = i;
     bit_[i] = 0;
   }
   for (int i = 0; i < n_; ++i) child0_[i] = child1_[i] = i;  // a leaf's children are itself
+  // The active nodes in index order: the leaves, then each joined node (the
+  // highest index so far) in place of its two children. Scanning only these
+  // visits the nodes in the same order as a scan of all nodes that skips the
+  // inactive ones.
+  live_.resize(static_cast<size_t>(n_));
+  for (int i = 0; i < n_; ++i) live_[static_cast<size_t>(i)] = i;
   for (int next = n_; next < total; ++next) {
     uint32_t last = std::numeric_limits<uint32_t>::max();
     uint32_t beforeLast = std::numeric_limits<uint32_t>::max();
-    int chosen = 0;
-    int other = 0;
-    for (int i = 0; i < next; ++i) {
-      if (!active_[i]) continue;
-      const uint32_t f = freq_[i];
+    size_t chosen = 0;  // positions in live_
+    size_t other = 0;
+    for (size_t k = 0; k < live_.size(); ++k) {
+      const uint32_t f = freq_[static_cast<size_t>(live_[k])];
       if (f <= beforeLast || f <= last) {
         other = chosen;
-        chosen = i;
+        chosen = k;
         beforeLast = last;
         last = f;
       }
     }
-    active_[chosen] = 0;
-    active_[other] = 0;
-    freq_[next] = freq_[chosen] + freq_[other];
-    active_[next] = 1;
-    child0_[next] = chosen;
-    child1_[next] = other;
-    parent_[chosen] = next;
-    bit_[chosen] = 0;
-    parent_[other] = next;
-    bit_[other] = 1;
+    // The first two active nodes are always taken, so OTHER lies before CHOSEN.
+    const int a = live_[chosen];
+    const int b = live_[other];
+    live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(chosen));
+    live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(other));
+    live_.push_back(next);
+    freq_[next] = freq_[a] + freq_[b];
+    child0_[next] = a;
+    child1_[next] = b;
+    parent_[a] = next;
+    bit_[a] = 0;
+    parent_[b] = next;
+    bit_[b] = 1;
   }
 }
 

@@ -56,7 +56,7 @@ class CPkgHuffmanTree {
   std::vector<int32_t> child0_;
   std::vector<int32_t> child1_;
   std::vector<uint8_t> bit_;
-  std::vector<uint8_t> active_;
+  std::vector<int32_t> live_;  // active nodes in index order while pairing
 };
 
 }  // namespace quillon
