@@ -1,7 +1,10 @@
 #include "pkgreader/PkgHuffmanTree.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <limits>
+#include <map>
+#include <mutex>
 
 namespace quillon {
 
@@ -23,18 +26,48 @@ CPkgHuffmanTree::CPkgHuffmanTree(int leaves, uint32_t step)
 }
 
 void CPkgHuffmanTree::Reset() {
-  for (int i = 0; i < n_; ++i) freq_[i] = 1;
   countdown_ = step_;
   total_ = 0;
   frozen_ = false;
-  rebuilds_ = 0;
-  Build(false);
+  // Every stream starts from the tree of all-ones frequencies: it is built
+  // once per leaf count and copied from then on.
+  struct Start {
+    std::vector<uint32_t> freq;
+    std::vector<int32_t> parent, child0, child1;
+    std::vector<uint8_t> bit;
+  };
+  static std::mutex lock;
+  static std::map<int, Start> starts;
+  const std::lock_guard<std::mutex> hold(lock);
+  const auto known = starts.find(n_);
+  if (known == starts.end()) {
+    std::fill(freq_.begin(), freq_.begin() + n_, 1u);
+    rebuilds_ = 0;
+    Build(false);
+    starts.emplace(n_, Start{freq_, parent_, child0_, child1_, bit_});
+    return;
+  }
+  const Start& start = known->second;
+  freq_ = start.freq;
+  parent_ = start.parent;
+  child0_ = start.child0;
+  child1_ = start.child1;
+  bit_ = start.bit;
+  rebuilds_ = 1;
 }
 
-// Joins the active nodes pairwise until one root is left. The scan keeps the
-// last two nodes whose frequency did not exceed either remembered frequency;
-// it is deliberately not a strict search for the two smallest, and the shape
-// it produces is part of the stream format.
+// Joins the active nodes pairwise until one root is left. Each join scans the
+// active nodes in index order and takes the last two whose frequency did not
+// exceed the larger of the two frequencies taken before (any frequency while
+// fewer than two are taken); it is deliberately not a strict search for the
+// two smallest, and the shape it produces is part of the stream format.
+//
+// The scans are not repeated from the start. The two nodes a scan takes are
+// its last two, so the next scan runs exactly like this one up to the earlier
+// of them: it resumes there from the state the scan had before taking it. A
+// node is taken exactly when its frequency is at most that larger frequency,
+// so the nodes in between are skipped with a minimum tree over node indices
+// (joined nodes get the highest index so far, so index order is scan order).
 void CPkgHuffmanTree::Pair() {
   const int total = 2 * n_ - 1;
   for (int i = 0; i < total; ++i) {
@@ -42,45 +75,79 @@ void CPkgHuffmanTree::Pair() {
     bit_[i] = 0;
   }
   for (int i = 0; i < n_; ++i) child0_[i] = child1_[i] = i;  // a leaf's children are itself
-  // The active nodes in index order: the leaves, then each joined node (the
-  // highest index so far) in place of its two children. Scanning only these
-  // visits the nodes in the same order as a scan of all nodes that skips the
-  // inactive ones.
-  live_.resize(static_cast<size_t>(n_));
-  for (int i = 0; i < n_; ++i) live_[static_cast<size_t>(i)] = i;
-  for (int next = n_; next < total; ++next) {
-    uint32_t last = std::numeric_limits<uint32_t>::max();
-    uint32_t beforeLast = std::numeric_limits<uint32_t>::max();
-    size_t chosen = 0;  // positions in live_
-    size_t other = 0;
-    for (size_t k = 0; k < live_.size(); ++k) {
-      const uint32_t f = freq_[static_cast<size_t>(live_[k])];
-      if (f <= beforeLast || f <= last) {
-        other = chosen;
-        chosen = k;
-        beforeLast = last;
-        last = f;
+
+  // Minimum tree: an active node holds its frequency, any other node a value
+  // above every frequency.
+  constexpr uint64_t kInactive = std::numeric_limits<uint64_t>::max();
+  size_t width = 1;
+  while (width < static_cast<size_t>(total)) width *= 2;
+  lowest_.assign(2 * width, kInactive);
+  auto set = [&](size_t node, uint64_t value) {
+    size_t at = width + node;
+    lowest_[at] = value;
+    for (at /= 2; at >= 1; at /= 2) lowest_[at] = std::min(lowest_[2 * at], lowest_[2 * at + 1]);
+  };
+  for (size_t i = 0; i < static_cast<size_t>(n_); ++i) lowest_[width + i] = freq_[i];
+  for (size_t at = width - 1; at >= 1; --at) lowest_[at] = std::min(lowest_[2 * at], lowest_[2 * at + 1]);
+  // The first active node from FROM on whose frequency is at most LIMIT, or -1.
+  auto first = [&](size_t from, uint64_t limit) -> int {
+    if (from >= width) return -1;
+    size_t at = width + from;
+    if (lowest_[at] <= limit) return static_cast<int>(from);
+    // Climb while the subtrees to the right of the path hold nothing small
+    // enough, then descend into the leftmost one that does.
+    for (;;) {
+      while (at % 2 == 1) {
+        at /= 2;
+        if (at <= 1) return -1;
       }
+      ++at;  // the right sibling
+      if (lowest_[at] <= limit) break;
     }
-    // The first two active nodes are always taken, so OTHER lies before CHOSEN.
-    const int a = live_[chosen];
-    const int b = live_[other];
-    live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(chosen));
-    live_.erase(live_.begin() + static_cast<std::ptrdiff_t>(other));
-    live_.push_back(next);
-    freq_[next] = freq_[a] + freq_[b];
-    child0_[next] = a;
-    child1_[next] = b;
-    parent_[a] = next;
-    bit_[a] = 0;
-    parent_[b] = next;
-    bit_[b] = 1;
+    while (at < width) at = lowest_[2 * at] <= limit ? 2 * at : 2 * at + 1;
+    return static_cast<int>(at - width);
+  };
+
+  // The nodes the scan took, in scan order, with the two frequencies it
+  // remembered after each.
+  taken_.clear();
+  for (int next = n_; next < total; ++next) {
+    uint64_t beforeLast = std::numeric_limits<uint32_t>::max();
+    uint64_t last = std::numeric_limits<uint32_t>::max();
+    size_t from = 0;
+    if (!taken_.empty()) {
+      beforeLast = taken_.back().beforeLast;
+      last = taken_.back().last;
+      from = static_cast<size_t>(taken_.back().node) + 1;
+    }
+    for (int node; (node = first(from, std::max(beforeLast, last))) >= 0;) {
+      beforeLast = last;
+      last = freq_[static_cast<size_t>(node)];
+      taken_.push_back(Taken{node, beforeLast, last});
+      from = static_cast<size_t>(node) + 1;
+    }
+    // The first two active nodes are always taken.
+    const int chosen = taken_.back().node;
+    const int other = taken_[taken_.size() - 2].node;
+    taken_.pop_back();
+    taken_.pop_back();
+    set(static_cast<size_t>(chosen), kInactive);
+    set(static_cast<size_t>(other), kInactive);
+    freq_[next] = freq_[chosen] + freq_[other];
+    set(static_cast<size_t>(next), freq_[next]);
+    child0_[next] = chosen;
+    child1_[next] = other;
+    parent_[chosen] = next;
+    bit_[chosen] = 0;
+    parent_[other] = next;
+    bit_[other] = 1;
   }
 }
 
 int CPkgHuffmanTree::MaxLeafDepth() const {
   const int total = 2 * n_ - 1;
-  std::vector<int> depth(total, 0);
+  std::vector<int>& depth = depth_;
+  depth.assign(static_cast<size_t>(total), 0);
   int deepest = 0;
   // Parents always have higher indices than their children.
   for (int i = total - 1; i >= n_; --i) {
