@@ -77,15 +77,20 @@ class BitWriter {
  public:
   explicit BitWriter(std::vector<uint8_t>& out) : out_(out) {}
 
+  // The K low bits of V, most significant first.
   void Bits(uint32_t v, int k) {
-    for (int i = k - 1; i >= 0; --i) {
-      reg_ = (reg_ << 1) | ((v >> i) & 1u);
-      if (++count_ == 16) {
-        out_.push_back(static_cast<uint8_t>(reg_ >> 8));
-        out_.push_back(static_cast<uint8_t>(reg_));
-        reg_ = 0;
-        count_ = 0;
-      }
+    if (k > 16) {
+      Bits(v >> 16, k - 16);
+      k = 16;
+    }
+    reg_ = (reg_ << k) | (v & ((1u << k) - 1u));
+    count_ += k;
+    if (count_ >= 16) {
+      count_ -= 16;
+      const uint32_t word = reg_ >> count_;
+      out_.push_back(static_cast<uint8_t>(word >> 8));
+      out_.push_back(static_cast<uint8_t>(word));
+      reg_ &= (1u << count_) - 1u;
     }
   }
 
