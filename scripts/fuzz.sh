@@ -119,7 +119,10 @@ for name in "${targets[@]}"; do
     cp "$artifacts/$artifact" "$kept/$artifact"
     reason=$(grep -m1 -E 'QUILLON_FUZZ_CHECK failed|runtime error:|^==[0-9]+==ERROR|ERROR: libFuzzer|^SUMMARY: ' "$log" |
       sed 's/^==[0-9]*==//')
-    [ -f "$notes" ] || printf '# Fuzz findings\n\nInputs `make fuzz` found, one line each; the input is kept in the\ntarget'"'"'s folder beside it and replayed by the fuzz replay test.\n\n' >"$notes"
+    [ -f "$notes" ] || printf '%s\n' '# Fuzz findings' '' \
+      'Inputs `make fuzz` found, one line each. Each is kept in tests/data/fuzz/<target>/,' \
+      'where the replay test runs it; move it to tests/data/fuzz-open/<target>/ while' \
+      'the fault is open.' '' >"$notes"
     echo "- \`$name/$artifact\` ($(date -u +%Y-%m-%d), ${seconds} s run): ${reason:-exit code $code, see the run log}" >>"$notes"
     findings+=("$artifact")
   done < <(ls -1 "$artifacts")
