@@ -4,7 +4,7 @@ SAN_BUILD ?= build-$(SANITIZE)
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build demo test sanitize bench fuzz clean
+.PHONY: deps configure build demo test sanitize bench fuzz clean package check-package gui-demo
 
 deps:
 	bash scripts/install-deps.sh
@@ -20,6 +20,19 @@ demo: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600
+
+# The Debian package (build/package/quillon_VERSION_ARCH.deb) and its checks:
+# lintian, the desktop entry, AppStream data, man pages, file type, and the
+# programs run from the unpacked package.
+package: build
+	cmake --build $(BUILD) --target package
+
+check-package: package
+	bash scripts/check-package.sh $(BUILD)
+
+# The desktop program connected to an emulated device (needs a display).
+gui-demo: build
+	bash scripts/gui-demo.sh $(BUILD)
 
 # make sanitize SANITIZE=address|thread
 sanitize: deps

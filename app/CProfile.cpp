@@ -89,4 +89,13 @@ bool CProfile::SetLearnAutoSelect(int value) {
   return WriteProfileInt(kProgramSettingsSection, kLearnAutoSelect, value);
 }
 
+int CProfile::GetLearnEnhancedAnalysis() {
+  const int value = GetProfileInt(kProgramSettingsSection, kLearnEnhancedAnalysis, -1);
+  return value < 0 ? -1 : (value != 0 ? 1 : 0);
+}
+
+bool CProfile::SetLearnEnhancedAnalysis(int value) {
+  return WriteProfileInt(kProgramSettingsSection, kLearnEnhancedAnalysis, value);
+}
+
 }  // namespace quillon

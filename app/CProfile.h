@@ -1,7 +1,7 @@
 #pragma once
 // The user's profile: per-user values kept in the user store under
 // "Software\Velmor\Quillon\<section>" (recent files, recent connections,
-// the learn dialog's auto-select choice).
+// the learn dialog's auto-select and enhanced-analysis choices).
 #include <string>
 #include <vector>
 
@@ -18,6 +18,7 @@ class CProfile {
   static constexpr int kRecentConnectionCount = 4;
   static constexpr const char* kProgramSettingsSection = "ProgramSettings";
   static constexpr const char* kLearnAutoSelect = "learn_auto_select";
+  static constexpr const char* kLearnEnhancedAnalysis = "learn_enhanced_analysis";
 
   static std::string GetProfileString(const std::string& section, const std::string& entry,
                                       const std::string& defaultValue);
@@ -47,6 +48,10 @@ class CProfile {
   // (default 1).
   static int GetLearnAutoSelect();
   static bool SetLearnAutoSelect(int value);
+  // The learn dialog's "Enhanced analysis" box: 1 checked, 0 cleared, -1
+  // never chosen (the capture settings then decide).
+  static int GetLearnEnhancedAnalysis();
+  static bool SetLearnEnhancedAnalysis(int value);
 };
 
 }  // namespace quillon

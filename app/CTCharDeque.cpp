@@ -7,7 +7,12 @@
 namespace quillon {
 
 CTCharDeque::CTCharDeque(std::size_t capacity, int64_t ageLimitSeconds, Clock clock)
-    : m_capacity(capacity), m_ageLimit(ageLimitSeconds), m_clock(std::move(clock)) {
+    : m_capacity(capacity), m_ageLimit(ageLimitSeconds) {
+  SetClock(std::move(clock));
+}
+
+void CTCharDeque::SetClock(Clock clock) {
+  m_clock = std::move(clock);
   if (!m_clock) {
     m_clock = [] {
       return static_cast<int64_t>(

@@ -31,6 +31,9 @@ class CTCharDeque {
   // Whether the held text equals CODE without regard to case.
   bool Matches(const std::string& code) const;
   void Clear() { m_chars.clear(); }
+  // Replaces the clock (null: the steady clock again); the program-wide
+  // buffer is created before a test can hand its clock to the constructor.
+  void SetClock(Clock clock);
 
  private:
   struct Held {

@@ -23,6 +23,12 @@ constexpr const char* kProxyStubDispatch = "{00020424-0000-0000-C000-00000000004
 
 std::atomic<bool> g_fallback{true};
 
+#ifdef QUILLON_COMPONENT_DIR_FROM_BIN
+constexpr const char* kComponentDirFromProgram = QUILLON_COMPONENT_DIR_FROM_BIN;
+#else
+constexpr const char* kComponentDirFromProgram = "../lib/quillon";
+#endif
+
 std::string Key(std::initializer_list<std::string_view> parts) {
   std::string key = ComRegistration::ClassesRoot();
   for (std::string_view part : parts) {
@@ -271,6 +277,9 @@ std::vector<std::string> ComRegistration::FallbackFolders() {
   if (!program.empty()) {
     std::string base = DirName(program);
     folders.push_back(base);
+    // An installed program finds the servers where the install put them,
+    // wherever the whole tree was unpacked.
+    folders.push_back(base + "/" + kComponentDirFromProgram);
     for (int up = 0; up < 3; ++up) {
       for (const char* sub : {"filetools", "pkgreader", "lib/quillon"}) folders.push_back(base + "/" + sub);
       if (base == "/") break;

@@ -107,9 +107,11 @@ class ComRegistration {
 
   // Search fallback for classes that are not registered: libraries named
   // "libVelmor*.so" in these folders (first hit wins): $QUILLON_COMPONENT_PATH
-  // (colon-separated), the program's folder, then "filetools", "pkgreader",
-  // "lib/quillon" below the program's folder and below its parent and
-  // grandparent folders (the build tree layout).
+  // (colon-separated), the program's folder, the installed component folder
+  // relative to the program's folder (QUILLON_COMPONENT_DIR_FROM_BIN, set by
+  // the build from the install layout, "../lib/quillon" by default), then
+  // "filetools", "pkgreader", "lib/quillon" below the program's folder and
+  // below its parent and grandparent folders (the build tree layout).
   static std::vector<std::string> FallbackFolders();
   static void SetSearchFallback(bool enabled);
   static bool SearchFallback();

@@ -8,7 +8,7 @@
 #include <strings.h>
 
 #include "capture/ILearnLink.h"
-#include "capture/TIrCaptureAnalyser.h"
+#include "capture/TIrCaptureAnalysis.h"
 #include "capture/TIrCaptureStatus.h"
 #include "devicelink/CQVXEventList.h"
 #include "devicelink/CQVXIrDataHalvar.h"
@@ -432,13 +432,9 @@ void CLearnDlg::AnalyseCapture(CQVXEvent& event) {
   int32_t code = 0;
   m_result.min_repeats = m_minRepeats;
   if (qvx && qvx->GetSize() >= 1) {
-    m_qvxSettings.Load(TIrCaptureKind::QVX, m_settingsPath);
-    code = TIrCaptureAnalyser(m_qvxSettings.GetSettings(), m_brief)
-               .AnalyseQVX(qvx->GetBuffer(), qvx->GetSize(), m_result);
+    code = Analyse(TIrCaptureKind::QVX, qvx->GetBuffer(), qvx->GetSize());
   } else if (halvar) {
-    m_halvarSettings.Load(TIrCaptureKind::Halvar, m_settingsPath);
-    code = TIrCaptureAnalyser(m_halvarSettings.GetSettings(), m_brief)
-               .AnalyseHalvar(halvar->GetBuffer(), halvar->GetSize(), m_result);
+    code = Analyse(TIrCaptureKind::Halvar, halvar->GetBuffer(), halvar->GetSize());
   } else {
     EnterReady();
     return;
@@ -458,11 +454,20 @@ void CLearnDlg::ReportResult() {
   }
 }
 
+// Loads the kind's capture settings (once per opening) and runs the
+// dialog's analysis on the capture.
+int32_t CLearnDlg::Analyse(TIrCaptureKind kind, const uint8_t* buffer, int32_t byteCount) {
+  CCaptureSettingsLoader& loader = kind == TIrCaptureKind::QVX ? m_qvxSettings : m_halvarSettings;
+  loader.Load(kind, m_settingsPath);
+  TIrCaptureSettings settings = loader.GetSettings();
+  if (m_analysis) settings.analysis = *m_analysis;
+  return TIrCaptureAnalysis::Analyse(kind, settings, m_brief, buffer, byteCount, m_result);
+}
+
 void CLearnDlg::LoadBin(const std::vector<uint8_t>& bytes) {
-  m_qvxSettings.Load(TIrCaptureKind::QVX, m_settingsPath);
   m_result.min_repeats = m_minRepeats;
-  const int32_t code = TIrCaptureAnalyser(m_qvxSettings.GetSettings(), m_brief)
-                           .AnalyseQVX(bytes.data(), static_cast<int32_t>(bytes.size()), m_result);
+  const int32_t code =
+      Analyse(TIrCaptureKind::QVX, bytes.data(), static_cast<int32_t>(bytes.size()));
   m_result.SetResult(code);
   EnterReady();
 }

@@ -6,12 +6,14 @@
 // the command-line tool drives it directly.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/IPrompt.h"
 #include "capture/CCaptureSettingsLoader.h"
 #include "capture/TIrCaptureResult.h"
+#include "capture/TIrCaptureSettings.h"
 #include "irmodel/TQVXIr.h"
 
 namespace quillon {
@@ -69,6 +71,15 @@ class CLearnDlg {
   void Close();
   void ClickRow(int row);
   void ToggleBrief(bool on) { m_brief = on; }
+  // The analysis every capture of the dialog gets, learned or verified
+  // alike; none: each learner kind's capture settings decide.
+  void SetAnalysis(std::optional<TIrAnalysisMethod> method) { m_analysis = method; }
+  std::optional<TIrAnalysisMethod> GetAnalysis() const { return m_analysis; }
+  // The "Enhanced analysis" check box.
+  void SetEnhancedAnalysis(bool on) {
+    m_analysis = on ? TIrAnalysisMethod::Enhanced : TIrAnalysisMethod::Specified;
+  }
+  bool IsEnhancedAnalysis() const { return m_analysis == TIrAnalysisMethod::Enhanced; }
   // The hidden "Bin" control: analyses a raw QVX capture read from a file.
   void LoadBin(const std::vector<uint8_t>& bytes);
 
@@ -117,6 +128,7 @@ class CLearnDlg {
   void ShowStatus(const std::string& text);
   void HandleEvent(CQVXEvent& event);
   void AnalyseCapture(CQVXEvent& event);
+  int32_t Analyse(TIrCaptureKind kind, const uint8_t* buffer, int32_t byteCount);
   void ReportResult();
   void ShowError(const std::string& text);
   bool IsFastDeviceType() const;
@@ -138,6 +150,7 @@ class CLearnDlg {
   int m_minRepeats = 4;
   bool m_autoSelect = true;
   bool m_brief = false;
+  std::optional<TIrAnalysisMethod> m_analysis;
   TIrCaptureResult m_result;
   CCaptureSettingsLoader m_qvxSettings;
   CCaptureSettingsLoader m_halvarSettings;

@@ -4,26 +4,10 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "capture/IrNoise.h"
+
 namespace quillon {
 namespace {
-
-// Small deterministic generator so captures are identical on every machine.
-class Noise {
- public:
-  explicit Noise(uint32_t seed) : m_state(seed * 2654435761u + 0x9E3779B9u) {
-    if (m_state == 0) m_state = 1;
-  }
-  // Uniform in [-1, 1].
-  double Next() {
-    m_state ^= m_state << 13;
-    m_state ^= m_state >> 17;
-    m_state ^= m_state << 5;
-    return static_cast<double>(m_state) / 2147483647.5 - 1.0;
-  }
-
- private:
-  uint32_t m_state;
-};
 
 class Builder {
  public:
@@ -216,7 +200,7 @@ TIrTimeline IrSynth::Make(const std::string& protocol, const Options& o) {
 }
 
 std::vector<uint8_t> IrSynth::ToQVX(const TIrTimeline& t, const Options& o) {
-  Noise noise(o.seed);
+  IrNoise noise(o.seed);
   const double period = 66000000.0 / t.carrier_hz;
   std::vector<uint8_t> out;
   const uint32_t count = static_cast<uint32_t>(t.durations_us.size()) + 1;
@@ -228,7 +212,7 @@ std::vector<uint8_t> IrSynth::ToQVX(const TIrTimeline& t, const Options& o) {
     double us = t.durations_us[i] * (1.0 + o.jitter * noise.Next());
     if (i % 2 == 0) {
       const double pulses = std::max(1.0, std::round(us * t.carrier_hz / 1e6));
-      const double measured = period * (1.0 + 0.002 * noise.Next());
+      const double measured = period * (1.0 + o.carrier_noise * noise.Next());
       Put16(out, static_cast<uint32_t>(std::min(pulses, 65535.0)));
       Put32(out, static_cast<uint32_t>(std::lround(measured)));
     } else {
@@ -241,9 +225,9 @@ std::vector<uint8_t> IrSynth::ToQVX(const TIrTimeline& t, const Options& o) {
 }
 
 std::vector<uint8_t> IrSynth::ToHalvar(const TIrTimeline& t, const Options& o) {
-  Noise noise(o.seed);
+  IrNoise noise(o.seed);
   std::vector<uint8_t> out;
-  Put32(out, static_cast<uint32_t>(std::lround(t.carrier_hz * (1.0 + 0.002 * noise.Next()))));
+  Put32(out, static_cast<uint32_t>(std::lround(t.carrier_hz * (1.0 + o.carrier_noise * noise.Next()))));
   // Every edge up to the end of the last mark; the final space runs until the
   // counter's next wrap, like the learner reports it.
   size_t durations = std::min<size_t>(t.durations_us.size(), 1022);

@@ -24,6 +24,9 @@ class IrSynth {
     uint32_t command = 0x08;
     int frames = 4;          // first frame plus repeats (repeat codes for NEC)
     double jitter = 0.02;    // largest relative error of a measured duration
+    // Largest relative error of the measured carrier (period for QVX,
+    // frequency for Halvar); 0 together with jitter 0 gives an exact capture.
+    double carrier_noise = 0.002;
     uint32_t seed = 1;
   };
 

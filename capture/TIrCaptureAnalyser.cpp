@@ -5,81 +5,12 @@
 #include <limits>
 #include <vector>
 
+#include "capture/TIrCaptureFrontEnd.h"
 #include "capture/TIrSample.h"
 #include "capture/TIrSampleDeque.h"
 
 namespace quillon {
 namespace {
-
-uint32_t ReadBE32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
-}
-
-uint16_t ReadBE16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
-
-bool IsBurst(const TIrRecord& r) { return r.marker != 0; }
-
-struct BurstStats {
-  uint64_t sum = 0;
-  uint32_t count = 0;
-  uint32_t largest = 0;
-  uint32_t smallest = 0xFFFFFFFFu;
-};
-
-BurstStats CountBursts(const std::vector<TIrRecord>& records, size_t count) {
-  BurstStats s;
-  for (size_t i = 0; i < count; ++i) {
-    if (!IsBurst(records[i])) continue;
-    const uint32_t t = records[i].value;
-    s.sum += t;
-    s.count += 1;
-    s.largest = std::max(s.largest, t);
-    s.smallest = std::min(s.smallest, t);
-  }
-  return s;
-}
-
-// Merges gaps shorter than a carrier period into the neighbouring burst (a
-// pulse the learner missed), in one pass that compacts the records.
-std::vector<TIrRecord> RepairGlitches(std::vector<TIrRecord> in) {
-  std::vector<TIrRecord> out;
-  out.reserve(in.size());
-  for (size_t c = 0; c < in.size(); ++c) {
-    const TIrRecord cur = in[c];
-    if (!IsBurst(cur) && !out.empty() && c + 1 < in.size()) {
-      TIrRecord& p = out.back();
-      TIrRecord& n = in[c + 1];
-      const bool pGap = !IsBurst(p);
-      const bool nGap = !IsBurst(n);
-      if (pGap != nGap) {
-        if (!pGap) {
-          if (cur.value < p.value) {
-            p.value = static_cast<uint32_t>(
-                ((uint64_t{p.marker} + 1) * p.value + cur.value) / (uint64_t{p.marker} + 2));
-            p.marker = static_cast<uint16_t>(p.marker + 1);
-            continue;  // n is examined next in the ordinary way
-          }
-          p.marker = static_cast<uint16_t>(p.marker + 1);
-          n.value += cur.value - p.value;
-        } else {
-          if (cur.value < n.value) {
-            n.value = static_cast<uint32_t>(
-                ((uint64_t{n.marker} + 1) * n.value + cur.value) / (uint64_t{n.marker} + 2));
-            n.marker = static_cast<uint16_t>(n.marker + 1);
-          } else {
-            n.marker = static_cast<uint16_t>(n.marker + 1);
-            p.value += cur.value - n.value;
-          }
-        }
-        out.push_back(n);  // n is kept without being examined
-        ++c;
-        continue;
-      }
-    }
-    out.push_back(cur);
-  }
-  return out;
-}
 
 // Looks for a body that repeats back to back when no repeat gap was found.
 bool FindRepeatFallback(const TIrRecord* rec, int n, int& bodyStart, int& bodyLength) {
@@ -136,98 +67,25 @@ int32_t TIrCaptureAnalyser::AnalyseHalvar(const uint8_t* buffer, int32_t byteCou
 
 int32_t TIrCaptureAnalyser::RunQVX(const uint8_t* buffer, int32_t byteCount,
                                    TIrCaptureResult& result) const {
-  result.modulated = true;
-  // Too short to hold the record count: the size cannot match any count.
-  if (!buffer || byteCount < 4) return kBadBufferSize;
-  const uint32_t total = ReadBE32(buffer);
-  if (total < 1) return kTimeout;
-  if (static_cast<uint64_t>(byteCount) != 4 + 6 * uint64_t{total}) return kBadBufferSize;
-
-  // Record 0 is not part of the signal.
-  std::vector<TIrRecord> records;
-  records.reserve(total - 1);
-  for (uint32_t i = 1; i < total; ++i) {
-    const uint8_t* r = buffer + 4 + 6 * size_t{i};
-    records.push_back(TIrRecord{ReadBE16(r), ReadBE32(r + 2)});
+  TIrQvxSignal signal;
+  if (const int32_t code = TIrCaptureFrontEnd::ReadQVX(buffer, byteCount, m_settings, result, signal)) {
+    return code;
   }
-
-  // Leading discard: the signal starts at the first burst with enough
-  // pulses; when there is none the threshold is lowered (and the capture is
-  // then taken as unmodulated) until one is found.
-  size_t start = 0;
-  int threshold = m_settings.leading_discard_threshold;
-  if (threshold >= 1) {
-    for (;;) {
-      auto it = std::find_if(records.begin(), records.end(), [threshold](const TIrRecord& r) {
-        return static_cast<int>(r.marker) >= threshold;
-      });
-      if (it != records.end()) {
-        start = static_cast<size_t>(it - records.begin());
-        break;
-      }
-      if (threshold <= 1) {
-        start = records.size();
-        break;
-      }
-      threshold -= 1;
-      result.modulated = false;
-    }
-  }
-  std::vector<TIrRecord> rec =
-      RepairGlitches(std::vector<TIrRecord>(records.begin() + static_cast<std::ptrdiff_t>(start),
-                                            records.end()));
-  size_t m = rec.size();
-
-  // Parity scan. Every failing position is kept: a capture is refused when
-  // any position before the last one fails, not only when the last failure
-  // does (a record slipped in mid-signal makes the final record fail too).
-  std::vector<size_t> parityFailures;
+  std::vector<TIrRecord>& rec = signal.records;
+  const size_t m = rec.size();
+  // Bursts count their pulses, gaps whole carrier periods (truncated).
   for (size_t i = 0; i < m; ++i) {
-    if (IsBurst(rec[i]) != (i % 2 == 0)) parityFailures.push_back(i);
-  }
-
-  BurstStats stats = CountBursts(rec, m);
-  bool dropped = false;
-  while (m > 1) {
-    if (IsBurst(rec[m - 1]) || !IsBurst(rec[m - 2])) {
-      --m;
-      dropped = true;
-      continue;
-    }
-    break;
-  }
-  if (dropped) stats = CountBursts(rec, m);
-
-  if (m < 1) return kNoValidSamples;
-  for (size_t failure : parityFailures) {
-    if (failure + 1 < m) return kParityError;
-  }
-  if (stats.count == 0) return kBadCarrierCount;
-
-  const uint64_t period = stats.sum / stats.count;
-  const uint64_t deviation = std::max(uint64_t{stats.largest} - period, period - stats.smallest);
-  result.divider = static_cast<uint16_t>(period & 0xFFFF);
-  const uint64_t periodLow = period % 65536;
-  // A period whose low 16 bits are 0 gives no carrier at all.
-  if (periodLow == 0) return kCarrierOutOfRange;
-  const int64_t carrier = static_cast<int64_t>(66000000 / periodLow);
-  if (carrier < m_settings.min_carrier || carrier > m_settings.max_carrier) return kCarrierOutOfRange;
-
-  const float moe = static_cast<float>(static_cast<double>(deviation) / (static_cast<double>(period) * 0.01));
-  if (moe > m_settings.max_moe) return kExcessiveVariation;
-
-  for (size_t i = 0; i < m; ++i) {
-    if (IsBurst(rec[i])) {
+    if (rec[i].marker != 0) {
       rec[i].value = rec[i].marker;
       rec[i].marker = 1;
     } else {
-      rec[i].value = static_cast<uint32_t>(rec[i].value / period);
+      rec[i].value = static_cast<uint32_t>(rec[i].value / signal.period);
       rec[i].marker = 0;
     }
   }
 
   TIrSampleDeque samples;
-  samples.SetPercentTolerance(moe * m_settings.moe_scalar);
+  samples.SetPercentTolerance(signal.moe * m_settings.moe_scalar);
   samples.SetAbsoluteToleranceEnabled(false);
   for (size_t i = 0; i < m; ++i) samples.AddValue(rec[i].value);
   samples.NormaliseAndSort();
@@ -241,32 +99,19 @@ int32_t TIrCaptureAnalyser::RunQVX(const uint8_t* buffer, int32_t byteCount,
 
 int32_t TIrCaptureAnalyser::RunHalvar(const uint8_t* buffer, int32_t byteCount,
                                       TIrCaptureResult& result) const {
-  // Without the carrier field there is not a single interval.
-  if (!buffer || byteCount < 4) return kInsufficientSamples;
-  const uint32_t carrier = ReadBE32(buffer);
-  if (carrier == 0 || static_cast<int64_t>(carrier) < m_settings.min_carrier ||
-      static_cast<int64_t>(carrier) > m_settings.max_carrier) {
-    return kCarrierOutOfRange;
+  TIrHalvarSignal signal;
+  if (const int32_t code =
+          TIrCaptureFrontEnd::ReadHalvar(buffer, byteCount, m_settings, result, signal)) {
+    return code;
   }
-  result.modulated = true;
-  result.divider = static_cast<uint16_t>((66000000u / carrier) & 0xFFFF);
-  const float ticksPerCycle = static_cast<float>((1.0 / carrier) / 0.000008);
-  if (ticksPerCycle < 1.0f) return kCarrierOutOfRange;
-
-  const int stamps = std::min((byteCount - 4) / 2, kHalvarStamps);
-  std::vector<int32_t> stamp(static_cast<size_t>(stamps));
-  for (int k = 0; k < stamps; ++k) stamp[static_cast<size_t>(k)] = ReadBE16(buffer + 4 + 2 * k);
+  // Whole carrier cycles (truncated), and the smallest share of its true
+  // length an interval can be sure of with the stamps 2 ticks off either way.
+  const float ticksPerCycle = signal.ticks_per_cycle;
   TIrRecord* rec = result.halvar_records.data();
-  result.halvar_records.fill(TIrRecord{});
-
   float lowest = 100.0f;
-  int intervals = 0;
-  for (int k = 0; k + 1 < stamps; ++k) {
-    const int32_t a = stamp[static_cast<size_t>(k)];
-    int32_t b = stamp[static_cast<size_t>(k) + 1];
-    if (a == 0 && b == 0) break;
-    if (b < a) b += 65536;
-    const int32_t d = b - a;
+  const int read = static_cast<int>(signal.ticks.size());
+  for (int k = 0; k < read; ++k) {
+    const int32_t d = signal.ticks[static_cast<size_t>(k)];
     const uint32_t cycles = static_cast<uint32_t>(static_cast<float>(d) / ticksPerCycle);
     const float low = static_cast<float>(d - 2) / ticksPerCycle;
     const float high = static_cast<float>(d + 2) / ticksPerCycle;
@@ -281,12 +126,10 @@ int32_t TIrCaptureAnalyser::RunHalvar(const uint8_t* buffer, int32_t byteCount,
     }
     rec[k].marker = 0;
     rec[k].value = cycles;
-    intervals = k + 1;
   }
 
-  if (intervals == kHalvarStamps - 1) intervals = kHalvarStamps - 2;
-  if (intervals < 2) return kInsufficientSamples;
-  if (intervals % 2 != 0) return kParityError;
+  int intervals = 0;
+  if (const int32_t code = TIrCaptureFrontEnd::CountHalvarIntervals(read, intervals)) return code;
 
   const float moe = 100.0f - lowest;
   if (moe > m_settings.max_moe) return kExcessiveVariation;

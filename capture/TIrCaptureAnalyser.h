@@ -1,7 +1,10 @@
 #pragma once
-// Turns one raw capture of either learner kind into the quantised form an IR
-// function stores: carrier divider, time table, header and body selectors.
-// Every outcome is a result code; the output goes into a TIrCaptureResult.
+// The specified analysis: turns one raw capture of either learner kind into
+// the quantised form an IR function stores (carrier divider, time table,
+// header and body selectors) by clustering, merge passes and the repeat-gap
+// search. Every outcome is a result code; the output goes into a
+// TIrCaptureResult. TIrCaptureAnalysis runs it, or the enhanced analysis
+// when the capture settings ask for that.
 #include <cstdint>
 
 #include "capture/TIrCaptureResult.h"

@@ -1,6 +1,7 @@
 #include "capture/TIrCaptureSettings.h"
 
 #include "app/CMemINI.h"
+#include "app/CMemINIValue.h"
 
 namespace quillon {
 
@@ -30,6 +31,17 @@ void TIrCaptureSettings::ReadOverrides(const CMemINI& ini, TIrCaptureKind kind) 
   head_body_deviation = ini.GetInt(section, "head_body_deviation", head_body_deviation);
   max_moe = static_cast<float>(ini.GetDouble(section, "max_moe", max_moe));
   moe_scalar = static_cast<float>(ini.GetDouble(section, "moe_scalar", moe_scalar));
+  analysis = ParseAnalysis(ini.GetString(section, kAnalysisKey, "")).value_or(analysis);
+}
+
+std::optional<TIrAnalysisMethod> TIrCaptureSettings::ParseAnalysis(const std::string& text) {
+  if (EqualsNoCase(text, kSpecified)) return TIrAnalysisMethod::Specified;
+  if (EqualsNoCase(text, kEnhanced)) return TIrAnalysisMethod::Enhanced;
+  return std::nullopt;
+}
+
+const char* TIrCaptureSettings::AnalysisName(TIrAnalysisMethod method) {
+  return method == TIrAnalysisMethod::Enhanced ? kEnhanced : kSpecified;
 }
 
 }  // namespace quillon

@@ -1,11 +1,15 @@
 # Shared helpers for the project's CMake files.
 
-# quillon_static_library(NAME DIR [DEPS ...])
+# quillon_static_library(NAME [DEPS ...] [EXCLUDE regex])
 # A static library made of every .cpp in the calling folder (subfolders
-# excluded); headers are included as "folder/Header.h" from the project root.
+# excluded, and files matching EXCLUDE left to a second target of the folder);
+# headers are included as "folder/Header.h" from the project root.
 function(quillon_static_library name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "EXCLUDE" "DEPS" ${ARGN})
   file(GLOB srcs CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  if(ARG_EXCLUDE)
+    list(FILTER srcs EXCLUDE REGEX "${ARG_EXCLUDE}")
+  endif()
   if(srcs)
     add_library(${name} STATIC ${srcs})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)

@@ -89,11 +89,20 @@ CLearnDlg::EndResult CLearnCommand::Run(CDriverDoc* doc, const std::string& repe
   // Opening the dialog checks its hidden auto-select box whatever the
   // profile said; the profile value is what the dialog starts from.
   dlg.SetAutoSelect(CProfile::GetLearnAutoSelect() != 0);
+  // The "Enhanced analysis" box as the user last left it; never chosen, the
+  // capture settings decide.
+  const int enhanced = CProfile::GetLearnEnhancedAnalysis();
+  if (m_analysis) {
+    dlg.SetAnalysis(m_analysis);
+  } else if (enhanced >= 0) {
+    dlg.SetEnhancedAnalysis(enhanced != 0);
+  }
   dlg.Open(true);
   runModal(dlg);
 
   restart();
   CProfile::SetLearnAutoSelect(dlg.GetAutoSelect() ? 1 : 0);
+  if (!m_analysis && dlg.GetAnalysis()) CProfile::SetLearnEnhancedAnalysis(dlg.IsEnhancedAnalysis() ? 1 : 0);
   if (m_link) m_link->SetTransferEnable(true);
 
   if (dlg.GetEndResult() == CLearnDlg::EndResult::Ok) {

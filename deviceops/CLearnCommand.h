@@ -3,10 +3,12 @@
 // the selected functions of the active driver into a learn dialog, runs it,
 // restarts the events, and on OK writes the learned functions back.
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/IPrompt.h"
 #include "capture/CLearnDlg.h"
+#include "capture/TIrCaptureSettings.h"
 
 namespace quillon {
 
@@ -25,6 +27,9 @@ class CLearnCommand {
   // Set for the duration of a learn dialog: the main window then leaves the
   // worker's events to the dialog.
   bool IsLearnActive() const { return m_learnActive; }
+  // An analysis chosen for this run only (the command line's --analysis):
+  // it replaces the profile's choice, which stays as it was.
+  void SetAnalysis(std::optional<TIrAnalysisMethod> method) { m_analysis = method; }
 
   // Runs the command for DOC (the active driver document; may be null).
   // REPEATTEXT is the main window's repeat-count field. RUNMODAL runs the
@@ -43,6 +48,7 @@ class CLearnCommand {
   std::string m_settingsPath;
   bool m_handlingEvents = false;
   bool m_learnActive = false;
+  std::optional<TIrAnalysisMethod> m_analysis;
 };
 
 }  // namespace quillon

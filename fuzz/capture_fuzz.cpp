@@ -1,7 +1,8 @@
 // Raw captures of both learner kinds: any bytes end in a result code, never
-// a fault. The first byte picks the kind (bit 0: Halvar) and whether the
-// brief analysis runs (bit 1); the rest is the capture as the learner sends
-// it. What must hold:
+// a fault. The first byte picks the kind (bit 0: Halvar), whether the brief
+// analysis runs (bit 1) and whether the enhanced analysis runs instead of the
+// specified one (bit 2); the rest is the capture as the learner sends it.
+// What must hold:
 //  - the capture is left as received, and analysing it again gives the same
 //    code and the same output, whatever the result held before;
 //  - a failure leaves the time table and both selector lists empty;
@@ -10,7 +11,8 @@
 //    reads back the same), with a carrier inside the kind's range, and its
 //    played form, header once and body once, is no longer than the capture:
 //    the marks and spaces come from the capture's intervals. For a Halvar
-//    capture they are exactly the analysed intervals.
+//    capture the specified analysis plays exactly the intervals it analysed
+//    (clustered); the enhanced one keeps its time table ascending.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "capture/TIrCaptureAnalyser.h"
+#include "capture/TIrCaptureAnalysis.h"
 #include "capture/TIrCaptureResult.h"
 #include "capture/TIrCaptureSettings.h"
 #include "capture/TIrRender.h"
@@ -61,6 +64,7 @@ int HalvarIntervals(const std::uint8_t* capture, std::size_t length) {
 // The stored form of a successful result.
 void CheckSuccess(const TIrCaptureResult& result, const TIrCaptureSettings& settings, bool halvar,
                   const std::uint8_t* capture, std::size_t length) {
+  const bool enhanced = settings.analysis == TIrAnalysisMethod::Enhanced;
   const int times = result.time_count;
   const int header = result.header_count;
   const int body = result.body_count;
@@ -69,6 +73,10 @@ void CheckSuccess(const TIrCaptureResult& result, const TIrCaptureSettings& sett
   QUILLON_FUZZ_CHECK(body >= 1 && 2 * body <= 510);
   QUILLON_FUZZ_CHECK(10 + 2 * times + header + body < 256);
   for (int i = 0; i < times; ++i) QUILLON_FUZZ_CHECK(result.times[static_cast<std::size_t>(i)] != 0);
+  if (enhanced) {
+    for (int i = 1; i < times; ++i)
+      QUILLON_FUZZ_CHECK(result.times[static_cast<std::size_t>(i - 1)] < result.times[static_cast<std::size_t>(i)]);
+  }
   for (int j = 0; j < header; ++j) {
     const std::uint8_t s = result.header_selectors[static_cast<std::size_t>(j)];
     QUILLON_FUZZ_CHECK((s >> 4) < times && (s & 0x0F) < times);
@@ -121,11 +129,14 @@ void CheckSuccess(const TIrCaptureResult& result, const TIrCaptureSettings& sett
   QUILLON_FUZZ_CHECK(played.size() == 2 * static_cast<std::size_t>(header + body));
   if (halvar) {
     const int intervals = HalvarIntervals(capture, length);
-    QUILLON_FUZZ_CHECK(intervals % 2 == 0 && played.size() <= static_cast<std::size_t>(intervals));
-    // Header and body are the analysed intervals from the start, each
-    // stored as the value of its time (16 bits).
-    for (std::size_t i = 0; i < played.size(); ++i)
-      QUILLON_FUZZ_CHECK(played[i] == (result.halvar_records[i].value & 0xFFFFu));
+    QUILLON_FUZZ_CHECK(played.size() <= static_cast<std::size_t>(intervals));
+    if (!enhanced) {
+      // Header and body are the analysed intervals from the start, each
+      // stored as the value of its time (16 bits).
+      QUILLON_FUZZ_CHECK(intervals % 2 == 0);
+      for (std::size_t i = 0; i < played.size(); ++i)
+        QUILLON_FUZZ_CHECK(played[i] == (result.halvar_records[i].value & 0xFFFFu));
+    }
   } else {
     // Record 0 of a QVX capture is not part of the signal.
     QUILLON_FUZZ_CHECK(played.size() <= ReadBE32(capture) - 1);
@@ -138,6 +149,7 @@ QUILLON_FUZZ_TARGET(capture) {
   if (size == 0) return 0;
   const bool halvar = (data[0] & 1) != 0;
   const bool brief = (data[0] & 2) != 0;
+  const bool enhanced = (data[0] & 4) != 0;
   const TIrCaptureKind kind = halvar ? TIrCaptureKind::Halvar : TIrCaptureKind::QVX;
   const std::uint8_t* capture = data + 1;
   const std::size_t length = size - 1;
@@ -146,10 +158,10 @@ QUILLON_FUZZ_TARGET(capture) {
   // The analyser reads a copy, so a change to the capture would show.
   const std::vector<std::uint8_t> received(capture, capture + length);
 
-  const TIrCaptureSettings settings = TIrCaptureSettings::Defaults(kind);
-  const TIrCaptureAnalyser analyser(settings, brief);
+  TIrCaptureSettings settings = TIrCaptureSettings::Defaults(kind);
+  if (enhanced) settings.analysis = TIrAnalysisMethod::Enhanced;
   TIrCaptureResult result;
-  const std::int32_t code = analyser.Analyse(kind, received.data(), count, result);
+  const std::int32_t code = TIrCaptureAnalysis::Analyse(kind, settings, brief, received.data(), count, result);
   QUILLON_FUZZ_CHECK(code >= 0 && code <= TIrCaptureAnalyser::kCarrierOutOfRange);
   QUILLON_FUZZ_CHECK(result.result == code);
   QUILLON_FUZZ_CHECK(std::equal(received.begin(), received.end(), capture));
@@ -159,7 +171,7 @@ QUILLON_FUZZ_TARGET(capture) {
   again.time_count = 3;
   again.header_count = 7;
   again.body_count = 9;
-  QUILLON_FUZZ_CHECK(analyser.Analyse(kind, received.data(), count, again) == code);
+  QUILLON_FUZZ_CHECK(TIrCaptureAnalysis::Analyse(kind, settings, brief, received.data(), count, again) == code);
   QUILLON_FUZZ_CHECK(SameOutput(result, again));
 
   if (code != TIrCaptureAnalyser::kSuccess) {

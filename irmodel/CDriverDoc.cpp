@@ -137,19 +137,24 @@ bool CDriverDoc::ReadFile(const std::string& path) {
                        CDriverDocText::kLoadErrorCaption, PromptButtons::Ok, PromptIcon::Error);
     return false;
   }
-  driver_ = TQVXIr();
   path_ = path;
+  LoadImage(bytes, path);
+  return true;
+}
+
+void CDriverDoc::LoadImage(const std::vector<std::uint8_t>& bytes, const std::string& shownName) {
+  driver_ = TQVXIr();
   fileLength_ = bytes.size();
   loadFailed_ = false;
   selection_.clear();
   try {
     TQVXIrLoadBuffer stream(bytes.data(), bytes.size());
     driver_.Load(stream);
-    driver_.SetFileName(path_.c_str());
+    driver_.SetFileName(shownName.c_str());
     ApplyDeviceCommandList(false);
   } catch (const TQVXIrException& e) {
     loadFailed_ = true;
-    prompt_.MessageBox(CDriverDocText::FormatError(CDriverDocText::kLoadErrorFormat, path_, e.GetCode(), e.GetText()),
+    prompt_.MessageBox(CDriverDocText::FormatError(CDriverDocText::kLoadErrorFormat, shownName, e.GetCode(), e.GetText()),
                        CDriverDocText::kLoadErrorCaption, PromptButtons::Ok, PromptIcon::Error);
   } catch (...) {
     loadFailed_ = true;
@@ -161,7 +166,6 @@ bool CDriverDoc::ReadFile(const std::string& path) {
     driver_.Clear();
   }
   AddMissingHeaderDefaults();
-  return true;
 }
 
 bool CDriverDoc::OnOpenDocument(const std::string& path) {
@@ -172,27 +176,40 @@ bool CDriverDoc::OnOpenDocument(const std::string& path) {
   return true;
 }
 
+void CDriverDoc::OnOpenBytes(const std::vector<std::uint8_t>& bytes, const std::string& name) {
+  path_.clear();
+  LoadImage(bytes, name);
+  AddFlagsEntryIfMissing();
+  modified_ = false;
+  Refresh();
+}
+
+std::vector<std::uint8_t> CDriverDoc::PrepareSaveImage(const std::string& path) {
+  TQVXIrHeader& header = driver_.GetHeader();
+  if (!(AdvancedMode() && SupportedDriver())) {
+    TQVXIrHeaderEntry* flags = header.FindEntry(Entry::kFlags);
+    if (flags != nullptr && flags->GetDataLength() >= 4) {
+      std::vector<std::uint8_t> bytes(flags->GetData(), flags->GetData() + flags->GetDataLength());
+      bytes[3] &= static_cast<std::uint8_t>(~Entry::kVelmorSupported);
+      flags->SetBinary(static_cast<int>(bytes.size()), bytes.data());
+    }
+  }
+  header.SetText(Entry::kFormatVersion, CDriverDocText::kFormatVersion);
+  header.SetText(Entry::kSavedTime, CDriverDocText::FormatSavedTime(Now()).c_str());
+  header.SetText(Entry::kProgramVersion, CDriverDocText::ProgramVersionText().c_str());
+  if (!path.empty()) header.SetText(Entry::kFileName, CDriverDocText::FileNameEntry(path).c_str());
+  else header.RemoveEntry(Entry::kFileName);
+
+  const int standardSlots = GetStandardSlots();
+  if (driver_.ComputeSize(true, standardSlots) <= 0) return {};
+  driver_.SetFileName(path.c_str());
+  return SaveImage(driver_, standardSlots);
+}
+
 bool CDriverDoc::OnSaveDocument(const std::string& path) {
   try {
-    TQVXIrHeader& header = driver_.GetHeader();
-    if (!(AdvancedMode() && SupportedDriver())) {
-      TQVXIrHeaderEntry* flags = header.FindEntry(Entry::kFlags);
-      if (flags != nullptr && flags->GetDataLength() >= 4) {
-        std::vector<std::uint8_t> bytes(flags->GetData(), flags->GetData() + flags->GetDataLength());
-        bytes[3] &= static_cast<std::uint8_t>(~Entry::kVelmorSupported);
-        flags->SetBinary(static_cast<int>(bytes.size()), bytes.data());
-      }
-    }
-    header.SetText(Entry::kFormatVersion, CDriverDocText::kFormatVersion);
-    header.SetText(Entry::kSavedTime, CDriverDocText::FormatSavedTime(Now()).c_str());
-    header.SetText(Entry::kProgramVersion, CDriverDocText::ProgramVersionText().c_str());
-    if (!path.empty()) header.SetText(Entry::kFileName, CDriverDocText::FileNameEntry(path).c_str());
-    else header.RemoveEntry(Entry::kFileName);
-
-    const int standardSlots = GetStandardSlots();
-    if (driver_.ComputeSize(true, standardSlots) <= 0) return false;
-    driver_.SetFileName(path.c_str());
-    const std::vector<std::uint8_t> image = SaveImage(driver_, standardSlots);
+    const std::vector<std::uint8_t> image = PrepareSaveImage(path);
+    if (image.empty()) return false;
     CDriverFile::WriteReplacing(path, image.data(), image.size());
   } catch (const TQVXIrException& e) {
     prompt_.MessageBox(CDriverDocText::FormatError(CDriverDocText::kSaveErrorFormat, path, e.GetCode(), e.GetText()),
@@ -348,8 +365,8 @@ bool CDriverDoc::CopySelected(std::vector<std::uint8_t>* block) {
   return true;
 }
 
-bool CDriverDoc::CutSelected() {
-  if (!CopySelected()) return false;
+bool CDriverDoc::CutSelected(std::vector<std::uint8_t>* block) {
+  if (!CopySelected(block)) return false;
   DeleteSelected();
   ApplyDeviceCommandList(false);
   Changed();
@@ -594,14 +611,15 @@ TQVXIrIni::ImportResult CDriverDoc::ImportIni(const std::string& path, std::vect
   return result;
 }
 
-bool CDriverDoc::ExportIni(const std::string& path) const {
+bool CDriverDoc::BuildExport(CMemINI& ini) const {
   const std::vector<int> positions = GetSelection();
+  if (positions.empty()) return TQVXIrIni::Export(driver_, ini);
+  return TQVXIrIni::Export(TQVXIrIni::Selection(driver_, positions), ini);
+}
+
+bool CDriverDoc::ExportIni(const std::string& path) const {
   CMemINI ini;
-  if (positions.empty()) {
-    if (!TQVXIrIni::Export(driver_, ini)) return false;
-  } else if (!TQVXIrIni::Export(TQVXIrIni::Selection(driver_, positions), ini)) {
-    return false;
-  }
+  if (!BuildExport(ini)) return false;
   return ini.SaveFile(path);
 }
 

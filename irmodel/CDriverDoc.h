@@ -75,10 +75,21 @@ class CDriverDoc {
   // bad: then the message was shown, the driver has no functions and
   // LoadFailed() is true.
   bool OnOpenDocument(const std::string& path);
+  // Loads the driver image BYTES received from elsewhere (a device, a
+  // package) into a document without a file: NAME is what messages call it
+  // and the driver's file name; the stored size is the image's size. Bad
+  // content is handled as OnOpenDocument handles it (message, no functions,
+  // LoadFailed()).
+  void OnOpenBytes(const std::vector<std::uint8_t>& bytes, const std::string& name);
   // Writes the driver to PATH through a temporary file beside it and a
   // rename, so a failure leaves any previous file intact. False (message
   // shown) on failure.
   bool OnSaveDocument(const std::string& path);
+  // What a save to PATH writes: brings the maintained header entries up to
+  // date for PATH and returns the driver image (empty when there is nothing
+  // to write). For writers that put the image elsewhere than a replaced
+  // file. Throws TQVXIrException.
+  std::vector<std::uint8_t> PrepareSaveImage(const std::string& path);
 
   TQVXIr& GetDriver() { return driver_; }
   const TQVXIr& GetDriver() const { return driver_; }
@@ -123,8 +134,9 @@ class CDriverDoc {
   // BLOCK is given, into the process clipboard). False when nothing is
   // selected or the copy failed (message shown).
   bool CopySelected(std::vector<std::uint8_t>* block = nullptr);
-  // Copy, then delete the copied functions and apply the command list.
-  bool CutSelected();
+  // Copy, then delete the copied functions and apply the command list. The
+  // block goes to BLOCK when given, else to the process clipboard.
+  bool CutSelected(std::vector<std::uint8_t>* block = nullptr);
   // Moves the selected functions before the function at DROPPOSITION
   // (beyond the end or negative: to the end). False when nothing moved.
   bool MoveSelected(int dropPosition);
@@ -167,9 +179,18 @@ class CDriverDoc {
   // Exports the selection (or the whole driver when nothing is selected) to
   // PATH. False when there is no function or the file cannot be written.
   bool ExportIni(const std::string& path) const;
+  // The export of the selection (or of the whole driver) built in INI before
+  // any file is chosen. False, INI empty, when there is no function.
+  bool BuildExport(CMemINI& ini) const;
+
+  // --- Access tests ------------------------------------------------------
+  // Whether the supported-driver code matches now (the "SubFunctions" pane
+  // shows sub-function data only then).
+  bool SupportedDriverTest() const { return SupportedDriver(); }
 
  private:
   bool ReadFile(const std::string& path);
+  void LoadImage(const std::vector<std::uint8_t>& bytes, const std::string& shownName);
   void AddMissingHeaderDefaults();
   void AddFlagsEntryIfMissing();
   void DeleteFunction(TQVXIrFunction* function);

@@ -72,6 +72,13 @@ int CDriverDocText::SpinVersion(int value, int delta) {
   return static_cast<int>(next);
 }
 
+int CDriverDocText::SpinRepeatCount(int value, int delta) {
+  const long long next = static_cast<long long>(value) + delta;
+  if (next < 0) return 0;
+  if (next > 15) return 15;
+  return static_cast<int>(next);
+}
+
 std::string CDriverDocText::FormatSavedTime(std::time_t time) {
   static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",

@@ -53,6 +53,10 @@ class CDriverDocText {
   // The version after its spin control added DELTA, clamped to 1..255.
   static int SpinVersion(int value, int delta);
 
+  // The minimum repeat count after its spin control added DELTA, kept within
+  // what a sub-function can hold (0..15).
+  static int SpinRepeatCount(int value, int delta);
+
   // TIME as "%a, %b %#d, %Y, %I:%M%p" in local time (the day without a
   // leading zero), e.g. "Mon, Dec 7, 2026, 09:43PM".
   static std::string FormatSavedTime(std::time_t time);

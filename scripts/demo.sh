@@ -42,3 +42,9 @@ echo "== Uploading it to the device"
 
 echo "== Files on the device"
 "$cli" device files --ip "127.0.0.1:$port"
+
+echo "== The program window"
+echo "Start Quillon on your desktop with: $build/tools/gui/quillon [DRIVER.vir...]"
+echo "  (with a device: $build/tools/gui/quillon /IP10.0.0.5 tv.vir; quillon --help lists the options;"
+echo "   make gui-demo starts it connected to an emulated learner)"
+echo "  scripts/screenshots.sh $build draws its windows into docs/screenshots/ without a desktop."

@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev qt6-charts-dev libgl-dev
   xvfb xauth
   help2man lintian desktop-file-utils appstream shared-mime-info xdg-utils fakeroot dpkg-dev file
+  man-db libglib2.0-bin
 )
 
 missing=()

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QVBoxLayout>
+#include <map>
 
 namespace quillon::ui {
 namespace {
@@ -19,6 +20,16 @@ std::deque<PromptAnswer>& AnswerQueue() {
 std::deque<int>& ChoiceQueue() {
   static std::deque<int> queue;
   return queue;
+}
+
+std::map<std::string, QtPrompt::MessageDialog>& MessageDialogs() {
+  static std::map<std::string, QtPrompt::MessageDialog> dialogs;
+  return dialogs;
+}
+
+std::map<std::string, QtPrompt::ChoiceDialog>& ChoiceDialogs() {
+  static std::map<std::string, QtPrompt::ChoiceDialog> dialogs;
+  return dialogs;
 }
 
 std::vector<QtPrompt::Shown>& ShownList() {
@@ -81,6 +92,8 @@ PromptAnswer QtPrompt::MessageBox(const std::string& text, const std::string& ca
     AnswerQueue().pop_front();
     return answer;
   }
+  if (const auto found = MessageDialogs().find(caption); found != MessageDialogs().end())
+    return found->second(m_parent, text, buttons, icon);
   QMessageBox box(IconOf(icon), caption.empty() ? DefaultCaption() : QString::fromStdString(caption),
                   QString::fromStdString(text), ButtonsOf(buttons), m_parent);
   box.setObjectName(QStringLiteral("promptBox"));
@@ -94,6 +107,8 @@ int QtPrompt::Choose(const std::string& title, const std::string& text, const st
     ChoiceQueue().pop_front();
     return index;
   }
+  if (const auto found = ChoiceDialogs().find(title); found != ChoiceDialogs().end())
+    return found->second(m_parent, text, options);
   QDialog dialog(m_parent);
   dialog.setObjectName(QStringLiteral("chooseDialog"));
   dialog.setWindowTitle(title.empty() ? DefaultCaption() : QString::fromStdString(title));
@@ -113,6 +128,14 @@ int QtPrompt::Choose(const std::string& title, const std::string& text, const st
   QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
   if (dialog.exec() != QDialog::Accepted) return -1;
   return list->currentRow();
+}
+
+void QtPrompt::RegisterMessageDialog(const std::string& caption, MessageDialog dialog) {
+  MessageDialogs()[caption] = std::move(dialog);
+}
+
+void QtPrompt::RegisterChoiceDialog(const std::string& title, ChoiceDialog dialog) {
+  ChoiceDialogs()[title] = std::move(dialog);
 }
 
 void QtPrompt::SetNextAnswer(PromptAnswer answer) { AnswerQueue().push_back(answer); }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,17 @@ class QtPrompt : public IPrompt {
 
   // The program's title for boxes without a caption of their own.
   static QString DefaultCaption();
+
+  // --- The program's own dialogs -------------------------------------------
+  // A message box or choice whose caption is registered is shown by the
+  // registered dialog instead of a plain box (the copy-conflict dialog, the
+  // import error list). Queued test answers still come first.
+  using MessageDialog = std::function<PromptAnswer(QWidget* parent, const std::string& text,
+                                                   PromptButtons buttons, PromptIcon icon)>;
+  using ChoiceDialog = std::function<int(QWidget* parent, const std::string& text,
+                                         const std::vector<std::string>& options)>;
+  static void RegisterMessageDialog(const std::string& caption, MessageDialog dialog);
+  static void RegisterChoiceDialog(const std::string& title, ChoiceDialog dialog);
 
  private:
   QWidget* m_parent;

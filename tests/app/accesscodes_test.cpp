@@ -76,6 +76,21 @@ TEST(AccessCodes, CodeTypedSlowlyDoesNotUnlock) {
   EXPECT_FALSE(CAccessCodes::IsAdvancedCode(buffer));
 }
 
+TEST(KeystrokeBuffer, AReplacedClockAgesCharactersFromThenOn) {
+  // The program-wide buffer exists before a test can pass its clock in.
+  CTCharDeque buffer;
+  FakeClock clock;
+  clock.now = -1000000;  // long before any reading of the steady clock
+  buffer.SetClock(clock.Fn());
+  buffer.Add('a');
+  clock.now += 6;
+  buffer.Add('b');
+  EXPECT_EQ(buffer.GetText(), "b");
+  buffer.SetClock(nullptr);  // the steady clock again: 'b' is far in its past
+  buffer.Add('c');
+  EXPECT_EQ(buffer.GetText(), "c");
+}
+
 TEST(AccessCodes, AdvancedModeIsSetByTheAboutBoxAndStaysSet) {
   FakeClock clock;
   CTCharDeque wrong(32, 5, clock.Fn());

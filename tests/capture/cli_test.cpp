@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/IrImpair.h"
 #include "capture/IrSynth.h"
 #include "capture/TIrCaptureResult.h"
 #include "irmodel/TQVXIr.h"
@@ -169,6 +170,48 @@ TEST_F(CaptureCli, FailuresAndUsage) {
       Cli("capture analyse --kind qvx " + nec + " --settings " + ini + " --json --repeats 2").out);
   EXPECT_EQ(refused["result"], 15);
   EXPECT_EQ(refused["repeat_count"], 2);
+}
+
+TEST_F(CaptureCli, AnalysisOptionAndSetting) {
+  // A held NEC button whose bursts lost carrier pulses.
+  IrSynth::Options o;
+  const auto clean = IrSynth::ToQVX(IrSynth::Make("nec", o), o);
+  const auto bytes = IrImpair::AddDropouts(TIrCaptureKind::QVX, clean, 0.3, 7);
+  const std::string capture = Path("dropouts.bin");
+  std::ofstream(capture, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  const std::string ini = Path("quillon.ini");
+  std::ofstream(ini) << "[qvx_capture_settings]\nanalysis=enhanced\n";
+
+  const CliRun plain = Cli("capture analyse --kind qvx " + capture + " --json");
+  const CliRun specified = Cli("capture analyse --kind qvx " + capture + " --json --analysis specified");
+  const CliRun enhanced = Cli("capture analyse --kind qvx " + capture + " --json --analysis enhanced");
+  const CliRun fromFile = Cli("capture analyse --kind qvx " + capture + " --json --settings " + ini);
+  const CliRun overridden =
+      Cli("capture analyse --kind qvx " + capture + " --json --settings " + ini + " --analysis specified");
+  ASSERT_EQ(enhanced.status, 0) << enhanced.err;
+  EXPECT_EQ(plain.out, specified.out);
+  EXPECT_NE(plain.out, enhanced.out);
+  EXPECT_EQ(fromFile.out, enhanced.out);
+  EXPECT_EQ(overridden.out, specified.out);
+  EXPECT_EQ(nlohmann::json::parse(enhanced.out)["result"], 0);
+
+  // Verify analyses the second capture the way it is told to.
+  const std::string vir = Path("tv.vir");
+  WriteDriver(vir, "POWER", nlohmann::json::parse(enhanced.out));
+  const auto again = IrImpair::AddDropouts(TIrCaptureKind::QVX, clean, 0.3, 8);
+  const std::string second = Path("again.bin");
+  std::ofstream(second, std::ios::binary)
+      .write(reinterpret_cast<const char*>(again.data()), static_cast<std::streamsize>(again.size()));
+  const std::string verify = "capture verify --kind qvx " + second + " --driver " + vir + " --function POWER";
+  const CliRun verified = Cli(verify + " --analysis enhanced");
+  EXPECT_EQ(verified.status, 0) << verified.err;
+  EXPECT_EQ(verified.out, "Verify Successful\n");
+  EXPECT_EQ(Cli(verify).status, 1);
+
+  const CliRun bad = Cli("capture analyse --kind qvx " + capture + " --analysis fastest");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("fastest"), std::string::npos);
 }
 
 }  // namespace

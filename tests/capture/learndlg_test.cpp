@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "capture/CLearnDlg.h"
 #include "capture/ILearnLink.h"
+#include "capture/IrImpair.h"
 #include "capture/IrSynth.h"
+#include "capture/TIrCaptureAnalysis.h"
+#include "capture/TIrRender.h"
 #include "devicelink/CQVXEventList.h"
 #include "devicelink/CQVXIrDataQVX.h"
 #include "irmodel/TQVXIrFunction.h"
@@ -255,6 +261,88 @@ TEST_F(LearnDlgTest, SameNamedFunctionsWriteIntoTheFirstRow) {
   dlg->Accept();
   EXPECT_EQ(dlg->GetRows()[0].status, "Error");
   EXPECT_EQ(dlg->GetRows()[1].status, "Empty");
+}
+
+}  // namespace
+}  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// A press of an NEC button whose bursts lost carrier pulses here and there.
+std::unique_ptr<CQVXIrDataQVX> NecWithDropouts(uint32_t seed) {
+  IrSynth::Options options;
+  options.seed = seed;
+  const auto clean = IrSynth::ToQVX(IrSynth::Make("nec", options), options);
+  return std::make_unique<CQVXIrDataQVX>(IrImpair::AddDropouts(TIrCaptureKind::QVX, clean, 0.3, seed));
+}
+
+TEST_F(LearnDlgTest, VerifyRunsTheAnalysisTheLearnRan) {
+  auto dlg = Open(Driver({{"POWER", false}}));
+  EXPECT_FALSE(dlg->GetAnalysis());  // the capture settings decide
+  dlg->SetEnhancedAnalysis(true);
+  dlg->Learn();
+  Capture(*dlg, NecWithDropouts(1));
+  ASSERT_EQ(dlg->GetRows()[0].status, "Learned");
+  // Played back, the first frame is NEC's as sent, missed pulses and all.
+  const TQVXIrSubFunction learned = *dlg->GetDriver().GetFunction(0)->GetSubFunction(0);
+  const auto& sel = learned.GetSelectors();
+  const auto played = TIrRender::Microseconds(
+      learned.GetDivider(), learned.GetTimes().data(), learned.GetTimeCount(), sel.data(),
+      learned.GetHeaderCount(), sel.data() + learned.GetHeaderCount(), learned.GetBodyCount(), 1);
+  const TIrTimeline nec = IrSynth::Make("nec", IrSynth::Options{});
+  ASSERT_GE(played.size(), static_cast<size_t>(nec.first_frame));
+  for (int i = 0; i < nec.first_frame; ++i) {
+    const double want = nec.durations_us[static_cast<size_t>(i)];
+    EXPECT_NEAR(played[static_cast<size_t>(i)], want, want * 0.1) << i;
+  }
+
+  dlg->Verify();
+  Capture(*dlg, NecWithDropouts(2));
+  EXPECT_EQ(dlg->GetStatusText(), "Verify Successful");
+  dlg->Accept();
+  // The specified analysis cannot make the same press out.
+  dlg->SetEnhancedAnalysis(false);
+  EXPECT_FALSE(dlg->IsEnhancedAnalysis());
+  dlg->Verify();
+  Capture(*dlg, NecWithDropouts(2));
+  EXPECT_NE(dlg->GetStatusText(), "Verify Successful");
+}
+
+// What an analysis stored, as one comparable text.
+std::string Stored(const TIrCaptureResult& r) {
+  std::string out = std::to_string(r.result) + ":" + std::to_string(r.divider) + ":";
+  for (int i = 0; i < r.time_count; ++i) out += std::to_string(r.times[static_cast<size_t>(i)]) + ",";
+  out += ":";
+  for (int i = 0; i < r.header_count; ++i) out += std::to_string(r.header_selectors[static_cast<size_t>(i)]) + ",";
+  out += ":";
+  for (int i = 0; i < r.body_count; ++i) out += std::to_string(r.body_selectors[static_cast<size_t>(i)]) + ",";
+  return out;
+}
+
+TEST_F(LearnDlgTest, TheSettingsFileChoosesTheAnalysisUnlessTheDialogDoes) {
+  const std::string path = ::testing::TempDir() + "quillon-learndlg-analysis.ini";
+  std::ofstream(path) << "[qvx_capture_settings]\nanalysis=enhanced\n";
+  const std::vector<uint8_t> bytes = NecWithDropouts(3)->GetBytes();
+  auto inDialog = [&](std::optional<TIrAnalysisMethod> choice) {
+    CLearnDlg dlg(Driver({{"POWER", false}}), &link, prompt, path);
+    dlg.SetAnalysis(choice);
+    dlg.Open(true);
+    dlg.LoadBin(bytes);
+    return Stored(dlg.GetCaptureResult());
+  };
+  auto direct = [&](TIrAnalysisMethod method) {
+    TIrCaptureSettings settings = TIrCaptureSettings::Defaults(TIrCaptureKind::QVX);
+    settings.analysis = method;
+    TIrCaptureResult r;
+    TIrCaptureAnalysis::Analyse(TIrCaptureKind::QVX, settings, false, bytes.data(),
+                                static_cast<int32_t>(bytes.size()), r);
+    return Stored(r);
+  };
+  EXPECT_NE(direct(TIrAnalysisMethod::Specified), direct(TIrAnalysisMethod::Enhanced));
+  EXPECT_EQ(inDialog(std::nullopt), direct(TIrAnalysisMethod::Enhanced));
+  EXPECT_EQ(inDialog(TIrAnalysisMethod::Specified), direct(TIrAnalysisMethod::Specified));
+  std::remove(path.c_str());
 }
 
 }  // namespace

@@ -125,3 +125,20 @@ TEST(CaptureSettingsConfigured, CarriedSettingsFileKeepsTheDefaults) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace quillon;
+
+TEST_F(SettingsFile, AnalysisIsChosenPerKindAndUnknownNamesKeepTheSpecifiedOne) {
+  EXPECT_EQ(TIrCaptureSettings::Defaults(TIrCaptureKind::QVX).analysis, TIrAnalysisMethod::Specified);
+  Write("[qvx_capture_settings]\r\nanalysis = Enhanced\r\n[hlvr_capture_settings]\r\nanalysis=fastest\r\n");
+  CCaptureSettingsLoader qvx;
+  qvx.Load(TIrCaptureKind::QVX, path_);
+  EXPECT_EQ(qvx.GetSettings().analysis, TIrAnalysisMethod::Enhanced);
+  CCaptureSettingsLoader halvar;
+  halvar.Load(TIrCaptureKind::Halvar, path_);
+  EXPECT_EQ(halvar.GetSettings(), TIrCaptureSettings::Defaults(TIrCaptureKind::Halvar));
+}
+
+}  // namespace

@@ -5,10 +5,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "app/CCommandLibrary.h"
 #include "app/CMfgList.h"
+#include "app/CProfile.h"
 #include "app/CReferenceLists.h"
 #include "devicelink/CQVXEventFile.h"
 #include "deviceops/CLearnCommand.h"
@@ -123,6 +125,35 @@ TEST_F(LearnCommandTest, CancelKeepsTheDocumentAndOkOverwritesOnlyTheLearnedFunc
   EXPECT_EQ(power->GetSubFunction(0)->GetRepeatCount(), 7);
   const TQVXIrFunction* play = doc.GetDriver().FindFunction("PLAY");
   EXPECT_EQ(play->GetSubFunction(0)->GetDivider(), before.FindFunction("PLAY")->GetSubFunction(0)->GetDivider());
+}
+
+TEST_F(LearnCommandTest, EnhancedAnalysisChoiceIsRememberedInTheProfile) {
+  AnswerPrompt prompt;
+  CDriverDoc doc(prompt, &m_library);
+  MakeDriver(doc);
+  doc.SetSelection({doc.GetDriver().IndexOfFunction("POWER")});
+  CLearnCommand command(nullptr, prompt, "");
+  auto run = [&](const std::function<void(CLearnDlg&)>& inside) {
+    command.Run(&doc, "", [&](CLearnDlg& dlg) {
+      inside(dlg);
+      dlg.Cancel();
+    });
+  };
+  // Never chosen: the capture settings decide and nothing is remembered.
+  run([](CLearnDlg& dlg) { EXPECT_FALSE(dlg.GetAnalysis()); });
+  EXPECT_EQ(CProfile::GetLearnEnhancedAnalysis(), -1);
+  // The box as the user leaves it is what the next dialog starts from.
+  run([](CLearnDlg& dlg) { dlg.SetEnhancedAnalysis(true); });
+  EXPECT_EQ(CProfile::GetLearnEnhancedAnalysis(), 1);
+  run([](CLearnDlg& dlg) {
+    EXPECT_TRUE(dlg.IsEnhancedAnalysis());
+    dlg.SetEnhancedAnalysis(false);
+  });
+  EXPECT_EQ(CProfile::GetProfileInt("ProgramSettings", "learn_enhanced_analysis", -1), 0);
+  // A choice for one run (the command line's) wins and is not remembered.
+  command.SetAnalysis(TIrAnalysisMethod::Enhanced);
+  run([](CLearnDlg& dlg) { EXPECT_TRUE(dlg.IsEnhancedAnalysis()); });
+  EXPECT_EQ(CProfile::GetLearnEnhancedAnalysis(), 0);
 }
 
 TEST_F(LearnCommandTest, RefusalsBeforeTheDialogOpens) {

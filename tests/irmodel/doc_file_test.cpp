@@ -149,6 +149,32 @@ TEST_F(DocFile, CorruptFileKeepsHeaderAndDropsFunctions) {
   EXPECT_STREQ(doc_->GetDriver().GetHeader().GetText(Entry::kDriverVersion), "1");
 }
 
+TEST_F(DocFile, BytesFromADeviceOrPackageOpenLikeAFileWithoutOne) {
+  TQVXIr driver;
+  driver.GetHeader().SetText(Entry::kDeviceType, "TINY");
+  driver.Append(MakeFunction("EXTRA"));
+  const std::string path = folder_.File("in.vir");
+  WriteDriver(driver, path);
+  const std::vector<std::uint8_t> image = Bytes(path);
+
+  doc_->OnOpenBytes(image, "12.vir");
+  EXPECT_FALSE(doc_->LoadFailed());
+  EXPECT_FALSE(doc_->IsModified());
+  EXPECT_TRUE(doc_->GetPathName().empty());
+  EXPECT_EQ(doc_->GetFileLength(), image.size());
+  EXPECT_EQ(Names(doc_->GetDriver()), (std::vector<std::string>{"POWER", "PLAY", "STOP", "EXTRA"}));
+  EXPECT_STREQ(doc_->GetDriver().GetFileName(), "12.vir");
+  EXPECT_NE(doc_->GetDriver().GetHeader().FindEntry(Entry::kFlags), nullptr);
+
+  std::vector<std::uint8_t> damaged = image;
+  damaged[4] ^= 0x40;
+  doc_->OnOpenBytes(damaged, "ABC_4.vir");
+  EXPECT_TRUE(doc_->LoadFailed());
+  ASSERT_EQ(prompt_.boxes.size(), 1u);
+  EXPECT_EQ(prompt_.boxes[0].text, "Error loading ABC_4.vir\nErrorID - 2\nCause: Corrupt File");
+  EXPECT_EQ(doc_->GetDriver().GetFunctionCount(), 0);
+}
+
 TEST_F(DocFile, UnreadableFileIsNotOpened) {
   EXPECT_FALSE(doc_->OnOpenDocument(folder_.File("missing.vir")));
   ASSERT_EQ(prompt_.boxes.size(), 1u);

@@ -3,7 +3,9 @@
 // realistic captures of common protocols.
 //
 //   capture analyse --kind qvx|halvar FILE [--settings FILE] [--repeats N] [--brief] [--json]
+//                   [--analysis specified|enhanced]
 //   capture verify --kind qvx|halvar FILE --driver FILE.vir --function NAME [--settings FILE]
+//                  [--analysis specified|enhanced]
 //   capture render FILE.vir --function NAME [--json]
 //   capture synth --protocol P --kind qvx|halvar OUT [--address N] [--command N]
 //                 [--frames N] [--seed N] [--jitter F] [--timeline FILE.json]
@@ -11,6 +13,7 @@
 #include <cstdint>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -18,7 +21,7 @@
 
 #include "app/CMemINI.h"
 #include "capture/IrSynth.h"
-#include "capture/TIrCaptureAnalyser.h"
+#include "capture/TIrCaptureAnalysis.h"
 #include "capture/TIrCaptureResult.h"
 #include "capture/TIrCaptureSettings.h"
 #include "capture/TIrCaptureStatus.h"
@@ -33,10 +36,20 @@
 namespace quillon::cli {
 namespace {
 
+constexpr const char* kAnalysisHelp =
+    "Analysis: specified or enhanced (default: the settings file's analysis=, else specified)";
+
 TIrCaptureKind ParseKind(const std::string& text) {
   if (text == "qvx") return TIrCaptureKind::QVX;
   if (text == "halvar") return TIrCaptureKind::Halvar;
   throw UsageError("--kind must be qvx or halvar, not '" + text + "'");
+}
+
+// --analysis: the analysis to run instead of the one the settings choose.
+std::optional<TIrAnalysisMethod> ParseAnalysis(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  if (const auto method = TIrCaptureSettings::ParseAnalysis(text)) return method;
+  throw UsageError("--analysis must be specified or enhanced, not '" + text + "'");
 }
 
 TIrCaptureSettings LoadSettings(TIrCaptureKind kind, const std::string& path) {
@@ -54,14 +67,17 @@ struct Analysis {
 };
 
 std::unique_ptr<Analysis> AnalyseFile(TIrCaptureKind kind, const std::string& file,
-                                      const std::string& settingsPath, int repeats, bool brief) {
+                                      const std::string& settingsPath, int repeats, bool brief,
+                                      const std::string& method) {
   const std::string bytes = ReadFileBytes(file);
   if (bytes.size() > 0x7FFFFFFF) throw CliError(file + ": capture too large");
   auto analysis = std::make_unique<Analysis>();
   analysis->result.min_repeats = std::clamp(repeats, 0, 15);
-  TIrCaptureAnalyser analyser(LoadSettings(kind, settingsPath), brief);
-  analysis->code = analyser.Analyse(kind, reinterpret_cast<const uint8_t*>(bytes.data()),
-                                    static_cast<int32_t>(bytes.size()), analysis->result);
+  TIrCaptureSettings settings = LoadSettings(kind, settingsPath);
+  settings.analysis = ParseAnalysis(method).value_or(settings.analysis);
+  analysis->code = TIrCaptureAnalysis::Analyse(kind, settings, brief,
+                                               reinterpret_cast<const uint8_t*>(bytes.data()),
+                                               static_cast<int32_t>(bytes.size()), analysis->result);
   return analysis;
 }
 
@@ -140,14 +156,16 @@ void RegisterCapture(CLI::App& app) {
     auto repeats = std::make_shared<int>(4);
     auto brief = std::make_shared<bool>(false);
     auto json = std::make_shared<bool>(false);
+    auto method = std::make_shared<std::string>();
     cmd->add_option("--kind", *kind, "Learner kind: qvx or halvar")->required();
     cmd->add_option("FILE", *file, "Raw capture file")->required();
     cmd->add_option("--settings", *settings, "Settings file with capture-setting overrides");
     cmd->add_option("--repeats", *repeats, "Minimum repeat count stored (0-15, default 4)");
     cmd->add_flag("--brief", *brief, "Brief analysis (one merge pass for QVX captures)");
     cmd->add_flag("--json", *json, "JSON output");
+    cmd->add_option("--analysis", *method, kAnalysisHelp);
     cmd->callback([=] {
-      const auto analysis = AnalyseFile(ParseKind(*kind), *file, *settings, *repeats, *brief);
+      const auto analysis = AnalyseFile(ParseKind(*kind), *file, *settings, *repeats, *brief, *method);
       PrintAnalysis(*analysis, *json);
     });
   }
@@ -158,16 +176,18 @@ void RegisterCapture(CLI::App& app) {
     auto driver = std::make_shared<std::string>();
     auto function = std::make_shared<std::string>();
     auto settings = std::make_shared<std::string>();
+    auto method = std::make_shared<std::string>();
     cmd->add_option("--kind", *kind, "Learner kind: qvx or halvar")->required();
     cmd->add_option("FILE", *file, "Raw capture file")->required();
     cmd->add_option("--driver", *driver, "Driver file (.vir)")->required();
     cmd->add_option("--function", *function, "Function to verify against")->required();
     cmd->add_option("--settings", *settings, "Settings file with capture-setting overrides");
+    cmd->add_option("--analysis", *method, kAnalysisHelp);
     cmd->callback([=] {
       const TIrCaptureKind k = ParseKind(*kind);
       const auto ir = LoadDriver(*driver);
       const TQVXIrFunction& fn = FindFunction(*ir, *driver, *function);
-      const auto analysis = AnalyseFile(k, *file, *settings, 4, false);
+      const auto analysis = AnalyseFile(k, *file, *settings, 4, false, *method);
       const auto report = TIrCaptureStatus::Compose(analysis->result, true, &fn);
       if (report.animation != TIrCaptureStatus::kVerifySuccessful) throw CliError(report.text);
       std::cout << report.text << "\n";

@@ -3,7 +3,8 @@
 // saves the driver.
 //
 //   learn DRIVER.vir --functions A,B,... [--verify] [--repeats N] [--type TYPE]
-//         [--attempts N] [--capture-timeout MS] (--ip ... | --com ...) [--pwd P]
+//         [--attempts N] [--capture-timeout MS] [--analysis specified|enhanced]
+//         (--ip ... | --com ...) [--pwd P]
 //
 // A driver file that does not exist yet is created, laid out along the
 // command list of --type. Functions named that the driver lacks are added.
@@ -13,6 +14,7 @@
 
 #include "app/CConfigFiles.h"
 #include "capture/CLearnDlg.h"
+#include "capture/TIrCaptureSettings.h"
 #include "deviceops/CLearnAutomation.h"
 #include "deviceops/CLearnCommand.h"
 #include "irmodel/CDriverDoc.h"
@@ -33,6 +35,7 @@ struct LearnOptions {
   int repeats = -1;
   int attempts = 3;
   int captureTimeout = 20000;
+  std::string analysis;
 };
 
 std::string Stored(const std::string& typed) {
@@ -79,6 +82,10 @@ void SelectFunctions(CDriverDoc& doc, CliYesPrompt& prompt, const std::vector<st
 
 void RunLearn(const LearnOptions& options) {
   if (options.functions.empty()) throw UsageError("--functions names no function");
+  const auto analysis = TIrCaptureSettings::ParseAnalysis(options.analysis);
+  if (!options.analysis.empty() && !analysis) {
+    throw UsageError("--analysis must be specified or enhanced, not '" + options.analysis + "'");
+  }
   CliYesPrompt prompt;
   CDriverDoc doc(prompt, CliCommandLibrary());
   OpenOrCreate(doc, prompt, options);
@@ -88,6 +95,7 @@ void RunLearn(const LearnOptions& options) {
   const std::string settings =
       options.session.settings.empty() ? CConfigFiles::LocateIniFile(CConfigFiles::kSettingsFile) : options.session.settings;
   CLearnCommand command(&session.Link(), prompt, settings);
+  command.SetAnalysis(analysis);
   CLearnAutomation::Options automation;
   automation.verify = options.verify;
   automation.attempts = options.attempts;
@@ -142,6 +150,9 @@ void RegisterLearn(CLI::App& app) {
   cmd->add_option("--type", options->type, "Device type of a new driver (\"DVD\", \"TV\", ...)");
   cmd->add_option("--attempts", options->attempts, "Captures tried per function before giving up (default 3)");
   cmd->add_option("--capture-timeout", options->captureTimeout, "Milliseconds to wait for one capture (default 20000)");
+  cmd->add_option("--analysis", options->analysis,
+                  "Analysis of every capture, learned and verified: specified or enhanced "
+                  "(default: the learn dialog's choice, else the settings file's)");
   cmd->callback([options] { RunLearn(*options); });
 }
 

@@ -9,6 +9,7 @@
 
 #include "app/CRegistry.h"
 #include "app/ComRegistration.h"
+#include "quillon/Version.h"
 
 int main(int argc, char** argv) {
   bool unregister = false;
@@ -18,10 +19,18 @@ int main(int argc, char** argv) {
     if (arg == "-u" || arg == "/u") {
       unregister = true;
     } else if (arg == "-h" || arg == "--help") {
-      std::printf("usage: quillon-regsvr [-u] LIBRARY\n"
-                  "Registers a component server library in the machine store (%s);\n"
-                  "-u unregisters it. QUILLON_MACHINE_REGISTRY names another store file.\n",
+      std::printf("Usage: quillon-regsvr [-u] LIBRARY\n"
+                  "Registers a component server library in the machine store (%s).\n"
+                  "QUILLON_MACHINE_REGISTRY names another store file.\n"
+                  "\n"
+                  "Options:\n"
+                  "  -u, /u       unregister the library instead\n"
+                  "  -h, --help   show this help and exit\n"
+                  "  --version    show the version and exit\n",
                   quillon::CRegistry::StorePath(quillon::RegistryRoot::Machine).c_str());
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("quillon-regsvr %s\n", QUILLON_VERSION_TEXT);
       return 0;
     } else if (!arg.empty() && arg[0] == '-') {
       std::fprintf(stderr, "quillon-regsvr: unknown option %s\n", arg.c_str());

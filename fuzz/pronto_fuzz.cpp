@@ -1,0 +1,11 @@
+// Pronto Hex codes in the learned form: any bytes read or end in TIrFormatError;
+// what is read writes and reads back alike.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/FuzzTarget.h"
+#include "fuzz/SignalsFuzz.h"
+
+QUILLON_FUZZ_TARGET(pronto) {
+  return quillon::fuzz::CheckInterchangeParser(quillon::TIrFormat::Pronto, data, size);
+}
