@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <fstream>
+#include <cstring>
 #include <mutex>
 #include <optional>
 
@@ -11,6 +11,7 @@
 #include "app/CQuillonException.h"
 #include "app/CRegistry.h"
 #include "app/IPrompt.h"
+#include "platform/SafeFile.h"
 
 namespace quillon {
 namespace {
@@ -40,25 +41,16 @@ bool IsDirectory(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Writes BYTES to PATH through a temporary file and a rename.
-bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-  const std::string temp = path + ".tmp-quillon";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::remove(temp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    std::remove(temp.c_str());
+// Writes BYTES to PATH through the shared safe writer; the first failure's
+// reason goes to ERROR.
+bool WriteWholeFile(const std::string& path, std::string_view bytes, std::string* error) {
+  try {
+    WriteFileSafely(path, bytes);
+    return true;
+  } catch (const SafeFileError& e) {
+    if (error && error->empty()) *error = e.what();
     return false;
   }
-  return true;
 }
 
 }  // namespace
@@ -133,7 +125,10 @@ bool CConfigFiles::CreateFolderLevels(const std::string& folder) {
     path += component;
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
-      if (!S_ISDIR(info.st_mode)) return false;  // a plain file stands in the way
+      if (!S_ISDIR(info.st_mode)) {  // a plain file stands in the way
+        errno = ENOTDIR;
+        return false;
+      }
       continue;
     }
     if (::mkdir(path.c_str(), 0777) != 0 && errno != EEXIST) return false;
@@ -142,14 +137,24 @@ bool CConfigFiles::CreateFolderLevels(const std::string& folder) {
   return true;
 }
 
-bool CConfigFiles::WriteDefaultIniFiles(const std::string& folder) {
-  if (!CreateFolderLevels(folder)) return false;
+bool CConfigFiles::WriteDefaultIniFiles(const std::string& folder, std::string* error) {
+  if (error) error->clear();
+  errno = 0;
+  if (!CreateFolderLevels(folder)) {
+    if (error) *error = folder + ": " + std::strerror(errno != 0 ? errno : ENOTDIR);
+    return false;
+  }
   const std::string base = WithSeparator(folder);
   bool ok = true;
   for (int id : {CEmbeddedResources::kIrFunctionsIni, CEmbeddedResources::kQuillonIni}) {
     auto bytes = CEmbeddedResources::Find(id);
     const char* name = id == CEmbeddedResources::kIrFunctionsIni ? kIrFunctionsFile : kSettingsFile;
-    if (!bytes || !WriteWholeFile(base + name, *bytes)) ok = false;
+    if (!bytes) {
+      if (error && error->empty()) *error = std::string(name) + ": missing from the program";
+      ok = false;
+    } else if (!WriteWholeFile(base + name, *bytes, error)) {
+      ok = false;
+    }
   }
   return ok;
 }

@@ -55,8 +55,10 @@ class CConfigFiles {
 
   // Writes the embedded irfunctions.ini and quillon.ini, byte for byte, into
   // FOLDER, creating it level by level when needed. True when both files
-  // were written.
-  static bool WriteDefaultIniFiles(const std::string& folder);
+  // were written; otherwise ERROR (when given) names the first file or
+  // folder that failed and the reason ("/etc/velmor/quillon.ini: Permission
+  // denied").
+  static bool WriteDefaultIniFiles(const std::string& folder, std::string* error = nullptr);
   // The start-up writer: into the common data folder; on failure shows
   // "One or more INI files could not be saved." through PROMPT (when given).
   static bool WriteDefaultIniFiles(IPrompt* prompt);

@@ -5,10 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "platform/SafeFile.h"
 
 namespace quillon {
 namespace {
@@ -16,20 +17,6 @@ namespace {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool IsTrailingJunk(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// Writes all of BYTES to FD; false on any error.
-bool WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -166,7 +153,8 @@ int CMemINI::ParseLine(const char* line, std::size_t length, CMemINISection*& cu
 
 bool CMemINI::LoadFile(const std::string& path) {
   if (path.empty()) return false;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // "-" is standard input (the command-line tool's convention).
+  int fd = path == "-" ? ::dup(STDIN_FILENO) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info {};
   if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
@@ -253,17 +241,15 @@ std::string CMemINI::SaveText() const {
   return out;
 }
 
-bool CMemINI::SaveFile(const std::string& path) {
-  if (path.empty()) return false;
-  static std::atomic<unsigned> counter{0};
-  const std::string temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, SaveText());
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) {
-    ::unlink(temp.c_str());
+bool CMemINI::SaveFile(const std::string& path, std::string* error) {
+  if (path.empty()) {
+    if (error) *error = "(no file name): not a file name";
+    return false;
+  }
+  try {
+    WriteFileSafely(path, SaveText());
+  } catch (const SafeFileError& e) {
+    if (error) *error = e.what();
     return false;
   }
   m_name = path;

@@ -44,17 +44,20 @@ class CMemINI {
   // Removes the section NAME with its pairs; true when it existed.
   bool RemoveSection(const std::string& name);
 
-  // Replaces the store by the contents of the file at PATH. False (store
-  // unchanged) for an empty path or a file that cannot be opened for reading.
+  // Replaces the store by the contents of the file at PATH ("-": standard
+  // input). False (store unchanged) for an empty path or a file that cannot
+  // be opened for reading.
   bool LoadFile(const std::string& path);
   // Replaces the store by the INI text in BYTES; returns the number of
   // key/value lines stored.
   int LoadBuffer(const char* bytes, std::size_t size);
   int LoadBuffer(const std::string& bytes) { return LoadBuffer(bytes.data(), bytes.size()); }
-  // Writes the whole store to PATH (CR LF lines) through a temporary file
-  // beside it, so a failed save leaves any previous file intact. False for
-  // an empty path or when the file cannot be written.
-  bool SaveFile(const std::string& path);
+  // Writes the whole store to PATH (CR LF lines) through the shared safe
+  // writer (platform/SafeFile.h), so a failed save leaves any previous file
+  // intact and a symbolic link keeps pointing at the new file. False for an
+  // empty path or when the file cannot be written; ERROR, when given, then
+  // receives "PATH: reason".
+  bool SaveFile(const std::string& path, std::string* error = nullptr);
   // The bytes SaveFile writes.
   std::string SaveText() const;
 

@@ -172,8 +172,10 @@ bool CQuillonApp::InitInstance(const CQuillonCommandLine& commandLine, IQuillonS
   if (LibraryCheck()) {
     m_libraryAvailable = LibraryCheck()();
   } else {
-    CPromptOldPkgWarningView warning(m_prompt);
-    m_libraryAvailable = library::CDriverLibraryScan::CheckLibrary(CLibraryFolder::Get(&warning));
+    CPromptOldPkgWarningView promptWarning(m_prompt);
+    IOldPkgWarningView* warning = shell.OldPkgWarningView();
+    m_libraryAvailable =
+        library::CDriverLibraryScan::CheckLibrary(CLibraryFolder::Get(warning ? warning : &promptWarning));
   }
   m_completedSteps = 12;
 

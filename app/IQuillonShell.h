@@ -10,6 +10,7 @@ namespace quillon {
 
 class CQVXConnectionType;
 class CQVXConnectionTypeList;
+class IOldPkgWarningView;
 
 class IQuillonShell {
  public:
@@ -34,6 +35,9 @@ class IQuillonShell {
   virtual bool OpenDriver(const std::string& path) = 0;
   // Shows the main frame.
   virtual void ShowMainFrame() = 0;
+  // The window that shows the old-package warning when the library folder
+  // is chosen; null: the warning is asked through the prompt.
+  virtual IOldPkgWarningView* OldPkgWarningView() { return nullptr; }
 };
 
 }  // namespace quillon

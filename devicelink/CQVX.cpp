@@ -84,6 +84,12 @@ int CQVX::Connect(const CQVXConnectionType* description) {
     m_worker->DisconnectEvent().Reset();
   }
   ApplySettings();
+  {
+    std::lock_guard<std::mutex> lock(m_lockA);
+    m_lastSocketError.clear();
+    m_socketErrorShown = true;
+  }
+  SetTransferProgress(0, 0);
   if (description == nullptr || !description->IsValid()) {
     SetState(kConnectionFailed);
     return GetState();
@@ -95,8 +101,9 @@ int CQVX::Connect(const CQVXConnectionType* description) {
     m_worker->SetTCP(tcp->GetAddress(), tcp->GetPort());
   } else if (description->IsSerial()) {
     const auto* serial = static_cast<const CQVXConnectionSerial*>(description);
-    std::string path;
-    {
+    // A description naming its device path wins over the path set here.
+    std::string path = serial->GetDevicePath();
+    if (path.empty()) {
       std::lock_guard<std::mutex> lock(m_lockA);
       path = m_serialDevicePath;
     }
@@ -146,6 +153,44 @@ void CQVX::StopWorker() {
 }
 
 bool CQVX::IsRunning() const { return m_worker && m_worker->RunningEvent().IsSet(); }
+
+std::string CQVX::GetLastSocketError() const {
+  std::lock_guard<std::mutex> lock(m_lockA);
+  return m_lastSocketError;
+}
+
+void CQVX::SetLastSocketError(const std::string& text) {
+  std::lock_guard<std::mutex> lock(m_lockA);
+  m_lastSocketError = text;
+  m_socketErrorShown = false;
+}
+
+void CQVX::SetShowSocketErrors(bool show) {
+  std::lock_guard<std::mutex> lock(m_lockA);
+  m_showSocketErrors = show;
+}
+
+bool CQVX::GetShowSocketErrors() const {
+  std::lock_guard<std::mutex> lock(m_lockA);
+  return m_showSocketErrors;
+}
+
+std::optional<std::string> CQVX::TakeSocketErrorToShow() {
+  std::lock_guard<std::mutex> lock(m_lockA);
+  if (!m_showSocketErrors || m_socketErrorShown || m_lastSocketError.empty()) return std::nullopt;
+  m_socketErrorShown = true;
+  return m_lastSocketError;
+}
+
+void CQVX::SetTransferProgress(int64_t done, int64_t total) {
+  m_transferTotal = total;
+  m_transferDone = done;
+}
+
+void CQVX::GetTransferProgress(int64_t* done, int64_t* total) const {
+  if (done) *done = m_transferDone.load();
+  if (total) *total = m_transferTotal.load();
+}
 
 void CQVX::SetSerialDevicePath(const std::string& path) {
   std::lock_guard<std::mutex> lock(m_lockA);

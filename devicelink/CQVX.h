@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,18 @@ class CQVX {
   // Names the serial device of the next serial connection directly (a
   // pseudo-terminal, say); empty uses the path derived from the port number.
   void SetSerialDevicePath(const std::string& path);
+
+  // --- link errors ---
+  // The system's text for the last failure to open the link ("Connection
+  // refused", "Permission denied" for a serial port), kept until the next
+  // Connect; empty when there was none. Callers name the address or device.
+  std::string GetLastSocketError() const;
+  // The show-socket-errors switch of the transport: when on, a window shows
+  // each new error in a "Socket Error" box; TakeSocketErrorToShow gives it
+  // exactly once (none while showing is off or nothing new happened).
+  void SetShowSocketErrors(bool show);
+  bool GetShowSocketErrors() const;
+  std::optional<std::string> TakeSocketErrorToShow();
 
   // --- settings ---
   // Where the settings are read from before every Connect (by default the
@@ -148,6 +161,11 @@ class CQVX {
   void SetRunningEventCount(int count);
   // Looks the part number up in the device table and keeps the match.
   void IdentifyDeviceType(const std::string& partNumber);
+  void SetLastSocketError(const std::string& text);
+  // Bytes of the upload or download under way, and its size (both 0 when
+  // none runs); set by the worker while the data moves.
+  void SetTransferProgress(int64_t done, int64_t total);
+  void GetTransferProgress(int64_t* done, int64_t* total) const;
 
  private:
   void SetState(int state);
@@ -171,6 +189,11 @@ class CQVX {
   int m_port = 23;
   std::string m_password;
   std::string m_serialDevicePath;
+  std::string m_lastSocketError;
+  bool m_showSocketErrors = false;
+  bool m_socketErrorShown = true;
+  std::atomic<int64_t> m_transferDone{0};
+  std::atomic<int64_t> m_transferTotal{0};
 
   std::string m_info[8];
   int m_runningEvents = 0;

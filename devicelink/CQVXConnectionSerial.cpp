@@ -37,7 +37,7 @@ void CQVXConnectionSerial::UpdateText() {
                              "," + TextOf(SerialParam::DataBits, m_DataBits) + "," +
                              TextOf(SerialParam::StopBits, m_StopBits) + "," +
                              TextOf(SerialParam::FlowControl, m_FlowControl);
-  const std::string port = std::to_string(m_Port);
+  const std::string port = m_DevicePath.empty() ? std::to_string(m_Port) : m_DevicePath;
   m_ConnectionText = "SERIAL:" + port + "," + params + "," + m_Name + "," + ScramblePassword(m_Password);
   m_DisplayText = "Port " + port + " " + params + ", " + m_Name;
 }
@@ -55,6 +55,7 @@ void CQVXConnectionSerial::CopyFrom(const CQVXConnectionType& other) {
   m_Parity = serial->m_Parity;
   m_DataBits = serial->m_DataBits;
   m_FlowControl = serial->m_FlowControl;
+  m_DevicePath = serial->m_DevicePath;
   CopyBaseFrom(other);
 }
 
@@ -63,7 +64,7 @@ int CQVXConnectionSerial::IsEqual(const CQVXConnectionType& other) const {
   if (!serial) return 0;
   return m_Port == serial->m_Port && m_BitRate == serial->m_BitRate && m_StopBits == serial->m_StopBits &&
                  m_Parity == serial->m_Parity && m_DataBits == serial->m_DataBits &&
-                 m_FlowControl == serial->m_FlowControl
+                 m_FlowControl == serial->m_FlowControl && m_DevicePath == serial->m_DevicePath
              ? 1
              : 0;
 }
@@ -86,18 +87,49 @@ int CQVXConnectionSerial::ParseText(std::string_view text) {
     fields.push_back(text.substr(start, comma - start));
     start = comma + 1;
   }
-  if (fields.size() < 6) return m_Valid;
-  for (const auto& field : fields) {
-    if (field.empty()) return m_Valid;
+  static const char* const kFieldNames[] = {"port", "bit rate", "parity", "data bits", "stop bits", "flow control"};
+  if (fields.size() < 6) {
+    m_ParseProblem = "expected PORT,BIT RATE,PARITY,DATA BITS,STOP BITS,FLOW CONTROL";
+    return m_Valid;
+  }
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (fields[i].empty()) {
+      m_ParseProblem = std::string(kFieldNames[i]) + ": empty";
+      return m_Valid;
+    }
   }
 
+  // The port: a number, or the device path of a port without a number.
+  m_DevicePath.clear();
+  m_Port = 0;
+  if (fields[0].front() == '/') {
+    m_DevicePath = std::string(fields[0]);
+  } else if (fields[0].find_first_not_of("0123456789") == std::string_view::npos && fields[0].size() <= 9 &&
+             ToInt(fields[0]) >= 1 && ToInt(fields[0]) <= 65535) {
+    m_Port = ToInt(fields[0]);
+  } else {
+    m_ParseProblem = "port: '" + std::string(fields[0]) + "' is not a port number (1..65535) or a device path";
+    return m_Valid;
+  }
   m_Valid = 1;
-  m_Port = ToInt(fields[0]);
   m_BitRate = CSerialParamTable::LookupValue(SerialParam::BitRate, fields[1]);
   m_Parity = static_cast<int8_t>(CSerialParamTable::LookupValue(SerialParam::Parity, fields[2]));
   m_DataBits = CSerialParamTable::LookupValue(SerialParam::DataBits, fields[3]);
   m_StopBits = CSerialParamTable::LookupValue(SerialParam::StopBits, fields[4]);
   m_FlowControl = CSerialParamTable::LookupValue(SerialParam::FlowControl, fields[5]);
+  // An unknown table text keeps the description valid (it reads -1); the
+  // problem names the first such field and what the table offers.
+  const SerialParam tables[] = {SerialParam::BitRate, SerialParam::Parity, SerialParam::DataBits,
+                                SerialParam::StopBits, SerialParam::FlowControl};
+  for (int i = 0; i < 5 && m_ParseProblem.empty(); ++i) {
+    if (CSerialParamTable::LookupValue(tables[i], fields[static_cast<size_t>(i) + 1]) >= 0) continue;
+    std::string offered;
+    for (int e = 0; e < CSerialParamTable::GetCount(tables[i]); ++e) {
+      offered += (e == 0 ? "" : ", ") + std::string(CSerialParamTable::GetTable(tables[i])[e].text);
+    }
+    m_ParseProblem = std::string(kFieldNames[i + 1]) + ": '" + std::string(fields[static_cast<size_t>(i) + 1]) +
+                     "' is not one of " + offered;
+  }
 
   if (start <= text.size()) {
     // A seventh field: the name up to the next comma, then the password.
@@ -116,6 +148,12 @@ int CQVXConnectionSerial::ParseText(std::string_view text) {
 
 void CQVXConnectionSerial::SetPort(int port) {
   m_Port = port;
+  UpdateText();
+}
+
+void CQVXConnectionSerial::SetDevicePath(const std::string& path) {
+  m_DevicePath = path;
+  if (!path.empty()) m_Port = 0;
   UpdateText();
 }
 

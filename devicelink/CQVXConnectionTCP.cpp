@@ -51,9 +51,29 @@ int CQVXConnectionTCP::ParseText(std::string_view text) {
   if (text.empty()) return m_Valid;
 
   const std::string copy(text);
-  unsigned a = 0, b = 0, c = 0, d = 0;
-  int port = 0;
-  if (std::sscanf(copy.c_str(), "%u.%u.%u.%u,%d", &a, &b, &c, &d, &port) != 5) return m_Valid;
+  long long a = 0, b = 0, c = 0, d = 0;
+  long long port = 0;
+  const int read = std::sscanf(copy.c_str(), "%lld.%lld.%lld.%lld,%lld", &a, &b, &c, &d, &port);
+  if (read < 4) {
+    m_ParseProblem = "address: expected four numbers a.b.c.d";
+    return m_Valid;
+  }
+  if (read < 5) {
+    m_ParseProblem = "port: missing (expected TCP:ADDRESS,PORT)";
+    return m_Valid;
+  }
+  // An address byte or a port out of range is refused rather than wrapped
+  // around: 999.0.0.1 must not become 231.0.0.1.
+  for (const long long byte : {a, b, c, d}) {
+    if (byte < 0 || byte > 255) {
+      m_ParseProblem = "address: " + std::to_string(byte) + " is not 0..255";
+      return m_Valid;
+    }
+  }
+  if (port < 1 || port > 65535) {
+    m_ParseProblem = "port: " + std::to_string(port) + " is not 1..65535";
+    return m_Valid;
+  }
   // Fields are stored directly; the texts are rebuilt once at the end.
   m_Address[0] = static_cast<uint8_t>(a % 256);
   m_Address[1] = static_cast<uint8_t>(b % 256);
@@ -63,7 +83,7 @@ int CQVXConnectionTCP::ParseText(std::string_view text) {
   std::snprintf(buffer, sizeof buffer, "%u.%u.%u.%u", m_Address[0], m_Address[1], m_Address[2], m_Address[3]);
   m_AddressText = buffer;
   m_Valid = 1;
-  m_Port = port;
+  m_Port = static_cast<int>(port);
 
   // The name starts after the comma that follows the port.
   size_t pos = copy.find(',');

@@ -51,6 +51,7 @@ void CQVXConnectionType::ResetForParse() {
   m_ConnectionText.clear();
   m_Name.clear();
   m_Password.clear();
+  m_ParseProblem.clear();
   m_Valid = 0;
 }
 

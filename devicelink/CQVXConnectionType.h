@@ -38,6 +38,12 @@ class CQVXConnectionType {
 
   const std::string& GetDisplayText() const { return m_DisplayText; }
   const std::string& GetConnectionText() const { return m_ConnectionText; }
+  // What the last ParseText found wrong, naming the field ("address: 999 is
+  // not 0..255", "parity: 'Foo' is not None, Odd, Even, Mark or Space");
+  // empty when every field was understood. A text with a problem is not
+  // valid, except for an unknown table text, which keeps the description
+  // valid (the field reads -1 and prints as "???").
+  const std::string& GetParseProblem() const { return m_ParseProblem; }
 
   // "SERIAL:..." gives a serial description, "TCP:..." a TCP description,
   // each parsed from the rest (and possibly not valid); anything else, or an
@@ -62,6 +68,7 @@ class CQVXConnectionType {
   std::string m_ConnectionText;
   std::string m_Name;
   std::string m_Password;
+  std::string m_ParseProblem;
   int m_Valid = 0;
 };
 

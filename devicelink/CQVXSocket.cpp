@@ -113,7 +113,9 @@ bool CQVXSocket::OpenTCP() {
 
 void CQVXSocket::ReportSocketError(int error) {
   m_lastSocketError = std::strerror(error);
-  // Without a user interface the text is kept for the caller to show.
+  // The worker never shows anything itself: the link keeps the text for the
+  // window (the "Socket Error" box, when showing is on) or the command line.
+  if (m_parent) m_parent->SetLastSocketError(m_lastSocketError);
 }
 
 bool CQVXSocket::OpenSerial() {
@@ -123,14 +125,17 @@ bool CQVXSocket::OpenSerial() {
   if (m_bitRate < 300 || m_bitRate >= 384001) return false;
   if (m_serialPort >= 65536) return false;
   if (!m_serial.Open(m_devicePath)) {
+    ReportSocketError(m_serial.LastError());
     if (m_parent) m_parent->PostEvent(15);
     return false;
   }
   if (!m_serial.ReadSettings()) {
+    ReportSocketError(m_serial.LastError());
     m_serial.Close();
     throw CQVXSocketException("Can't read comm port state", kInternal);
   }
   if (!m_serial.ApplySettings(m_bitRate, m_dataBits, m_parity, m_stopBits, m_flow)) {
+    ReportSocketError(m_serial.LastError());
     m_serial.Close();
     throw CQVXSocketException("Can't set comm port state", kInternal);
   }
@@ -203,6 +208,7 @@ void CQVXSocket::WriteBytesTCP(const uint8_t* bytes, int count, int t1, int t2) 
     const ssize_t n = m_socket.Send(bytes + sent, static_cast<std::size_t>(piece));
     if (n <= 0) return;  // a send error ends the write; the next read tells
     sent += static_cast<int>(n);
+    if (m_reportProgress && m_parent) m_parent->SetTransferProgress(sent, count);
   }
 }
 
@@ -225,6 +231,7 @@ void CQVXSocket::WriteBytesSerial(const uint8_t* bytes, int count, int t2) {
         throw CQVXSocketException("serial write timeout", kInternal);
       }
     }
+    if (m_reportProgress && m_parent) m_parent->SetTransferProgress(sent, count);
     // Small input buffers on the device: pause after every chunk.
     Sleep(kSerialChunkPauseMs);
   }
@@ -264,6 +271,7 @@ int CQVXSocket::ReadBytesTCP(uint8_t* buffer, int count, int t1, int t2) {
       got += static_cast<int>(n);
       take -= static_cast<int>(n);
     }
+    if (m_reportProgress && m_parent) m_parent->SetTransferProgress(got, count);
     if (got >= count) return got;
     if (!WaitReadable(t2, false)) return got;
   }
@@ -283,9 +291,11 @@ int CQVXSocket::ReadBytesSerial(uint8_t* buffer, int count, int t1, int t2) {
   WaitReadable(t1, true);
   int got = ReadSerialQueue(buffer, count, "serial read error");
   while (got < count) {
+    if (m_reportProgress && m_parent) m_parent->SetTransferProgress(got, count);
     if (!WaitReadable(t2, false)) return got;
     got += ReadSerialQueue(buffer + got, count - got, "serial read error");
   }
+  if (m_reportProgress && m_parent) m_parent->SetTransferProgress(got, count);
   return got;
 }
 

@@ -51,7 +51,8 @@ class CQVXSocket {
   void SetResendWait(int ms) { m_resendWait = ms; }
   int GetResendWait() const { return m_resendWait; }
   void SetShowSocketErrors(bool show) { m_showSocketErrors = show ? 1 : 0; }
-  // The system text of the last socket error reported while opening.
+  // The system text of the last error reported while opening the link (a
+  // socket, or the serial port); also handed to the link (CQVX).
   const std::string& GetLastSocketError() const { return m_lastSocketError; }
 
   // --- transport ---
@@ -135,6 +136,9 @@ class CQVXSocket {
   sockaddr_in m_address{};
   bool m_connected = false;
   std::string m_lastSocketError;
+  // Set while the data of an upload or download moves: the byte loops then
+  // report their progress to the link.
+  bool m_reportProgress = false;
 
   // Thread.
   Event m_running{true, false};

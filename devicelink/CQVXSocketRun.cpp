@@ -289,7 +289,15 @@ void CQVXSocket::ServeUpload(const CQVXSettings& s, std::unique_ptr<CQVXUploadab
   }
   m_resendWait = 0;
   WriteText(CQVXProtocol::UploadCommand(item->GetSize(), name), kWriteT1, kWriteT2);
-  WriteBytes(item->GetData(), item->GetSize(), s.upload_timeout, 3000);
+  m_parent->SetTransferProgress(0, item->GetSize());
+  m_reportProgress = true;
+  try {
+    WriteBytes(item->GetData(), item->GetSize(), s.upload_timeout, 3000);
+  } catch (...) {
+    m_reportProgress = false;
+    throw;
+  }
+  m_reportProgress = false;
   ReadString(s.upload_ack_timeout, s.upload_ack_eoftimeout);
   m_parent->PostEvent(6, name);
 }
@@ -307,7 +315,17 @@ void CQVXSocket::ServeDownload(const CQVXSettings& s, std::unique_ptr<CQVXDownlo
       const uint32_t length = BigEndian32(lengthBytes);
       if (length > 0 && length <= CQVXProtocol::kMaxDownloadBytes) {
         std::vector<uint8_t> data(length);
-        if (ReadBytes(data.data(), static_cast<int>(length), s.download_timeout, 1000) == static_cast<int>(length)) {
+        m_parent->SetTransferProgress(0, length);
+        m_reportProgress = true;
+        int got = 0;
+        try {
+          got = ReadBytes(data.data(), static_cast<int>(length), s.download_timeout, 1000);
+        } catch (...) {
+          m_reportProgress = false;
+          throw;
+        }
+        m_reportProgress = false;
+        if (got == static_cast<int>(length)) {
           item->SetData(std::move(data));
           code = 10;
         }

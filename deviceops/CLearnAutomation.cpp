@@ -35,14 +35,24 @@ std::string CLearnAutomation::Run(CLearnDlg& dlg) {
   // before the dialog closes.
   const bool autoSelect = dlg.GetAutoSelect();
   dlg.SetAutoSelect(false);
+  std::vector<int> order = m_options.order;
+  const int rows = static_cast<int>(dlg.GetRows().size());
+  if (order.empty()) {
+    for (int r = 0; r < rows; ++r) order.push_back(r);
+  }
   try {
-    const int rows = static_cast<int>(dlg.GetRows().size());
-    for (int r = 0; r < rows; ++r) {
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      const int r = order[i];
+      if (r < 0 || r >= rows) continue;
+      if (m_progress) m_progress(static_cast<int>(i), static_cast<int>(order.size()), dlg.GetRows()[static_cast<std::size_t>(r)].name);
+      if (m_stop && m_stop()) throw Stopped("interrupted");
       if (LearnRow(dlg, r) && m_options.verify) VerifyRow(dlg, r);
     }
   } catch (const Stopped& stopped) {
+    // What was accepted so far is kept: OK writes the learned rows back,
+    // and the rows not learned are the unchanged copies.
     dlg.SetAutoSelect(autoSelect);
-    dlg.Cancel();
+    dlg.Ok();
     return stopped.what();
   }
   dlg.SetAutoSelect(autoSelect);
@@ -99,18 +109,32 @@ void CLearnAutomation::WaitForOutcome(CLearnDlg& dlg) {
   const auto start = std::chrono::steady_clock::now();
   const auto limit = std::chrono::milliseconds(m_options.captureTimeoutMs);
   bool aborted = false;
+  bool interrupted = false;
+  auto abortedAt = start;
   while (dlg.GetState() == CLearnDlg::State::Capturing) {
     std::this_thread::sleep_for(std::chrono::milliseconds(CLearnDlg::kTimerIntervalMs));
     dlg.Tick();
     if (dlg.GetEndResult() != CLearnDlg::EndResult::Running) throw Stopped("the learn dialog ended");
-    const auto waited = std::chrono::steady_clock::now() - start;
-    if (!aborted && waited > limit) {
+    const auto now = std::chrono::steady_clock::now();
+    if (!interrupted && m_stop && m_stop()) {
+      // Ctrl-C: the device is told to stop capturing before the run ends.
+      interrupted = true;
+      if (!aborted) {
+        dlg.Abort();
+        aborted = true;
+        abortedAt = now;
+      }
+    }
+    if (!aborted && now - start > limit) {
       dlg.Abort();
       aborted = true;
-    } else if (aborted && waited > limit + std::chrono::seconds(5)) {
-      throw Stopped("the device did not finish the capture");
+      abortedAt = now;
+    } else if (aborted && now - abortedAt > std::chrono::seconds(interrupted ? 2 : 5)) {
+      if (interrupted) break;
+      throw Stopped("the device stopped answering: the capture did not finish");
     }
   }
+  if (interrupted) throw Stopped("interrupted");
   if (dlg.GetState() == CLearnDlg::State::NotReady) throw Stopped(dlg.GetStatusText());
 }
 

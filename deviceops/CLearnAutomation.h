@@ -6,6 +6,7 @@
 // by scripted learning.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "capture/CLearnDlg.h"
 
@@ -17,6 +18,7 @@ class CLearnAutomation {
     bool verify = false;
     int attempts = 3;               // captures tried per function
     int captureTimeoutMs = 20000;   // one capture, before it is aborted
+    std::vector<int> order;         // rows in the order to learn them; empty: list order
   };
 
   explicit CLearnAutomation(Options options) : m_options(options) {}
@@ -26,9 +28,20 @@ class CLearnAutomation {
     m_listener = std::move(listener);
   }
 
-  // Runs the opened dialog to its end (OK on success). Returns "" or the
-  // text that stopped it (not connected, disconnected, ...); the dialog is
-  // cancelled then.
+  // Polled while a capture runs: when it answers true (the user pressed
+  // Ctrl-C), the capture is aborted and the run stops with "interrupted".
+  void SetStopRequest(std::function<bool()> stop) { m_stop = std::move(stop); }
+  // Called before each function is learned: its place in the run (from 0),
+  // the number of functions and its name.
+  void SetProgressListener(std::function<void(int, int, const std::string&)> listener) {
+    m_progress = std::move(listener);
+  }
+
+  // Runs the opened dialog to its end. Returns "" or the text that stopped
+  // it (not connected, disconnected, the device stopped answering,
+  // interrupted). Either way the dialog ends with OK, so what was learned
+  // and accepted before a stop is kept; the rows not learned keep their
+  // old contents.
   std::string Run(CLearnDlg& dlg);
 
   int GetVerified() const { return m_verified; }
@@ -40,6 +53,8 @@ class CLearnAutomation {
 
   Options m_options;
   std::function<void(const std::string&, const std::string&)> m_listener;
+  std::function<bool()> m_stop;
+  std::function<void(int, int, const std::string&)> m_progress;
   int m_verified = 0;
 };
 

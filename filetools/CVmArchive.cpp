@@ -1,3 +1,4 @@
+#include "platform/SafeFile.h"
 #include "filetools/CVmArchive.h"
 
 #include <fcntl.h>
@@ -167,18 +168,12 @@ bool CVmArchive::Extract(int index, std::vector<uint8_t>& out) {
 bool CVmArchive::ExtractToFile(int index, const std::string& targetPath) {
   std::vector<uint8_t> bytes;
   if (!Extract(index, bytes)) return false;
-  const int fd = ::open(targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  size_t done = 0;
-  bool ok = true;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<size_t>(n);
+  try {
+    WriteFileSafely(targetPath, bytes);
+  } catch (const SafeFileError&) {
+    return false;
   }
-  if (::close(fd) != 0) ok = false;
-  return ok;
+  return true;
 }
 
 bool CVmArchive::SerializeImage(std::vector<uint8_t>& image, std::vector<uint32_t>* offsets) {

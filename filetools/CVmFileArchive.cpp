@@ -12,6 +12,7 @@
 #include "filetools/CVmArchiveFormat.h"
 #include "filetools/FileTools.h"
 #include "filetools/LzssOperations.h"
+#include "platform/SafeFile.h"
 
 namespace quillon::filetools {
 namespace {
@@ -206,8 +207,16 @@ bool CVmFileArchive::KeepStored(CVmArchiveEntry& entry, std::vector<uint8_t>& st
   return true;
 }
 
-bool CVmFileArchive::Write(const std::string& target) {
-  if (fd_ < 0 || target.empty()) return false;
+bool CVmFileArchive::Write(const std::string& given) {
+  if (fd_ < 0 || given.empty()) return false;
+  // A symbolic link stays a link: the file it points to is the one written
+  // (and backed up, and replaced).
+  std::string target;
+  try {
+    target = ResolveOutputPath(given);
+  } catch (const SafeFileError&) {
+    return false;
+  }
   const bool viaTemp = FileTools::FileExistsUtf8(target) == 0;
   const std::string folder = FolderOf(target);
   std::string temp;
@@ -277,7 +286,7 @@ bool CVmFileArchive::Write(const std::string& target) {
   if (::fsync(out) != 0 && errno != EINVAL && errno != EROFS) return fail();
 
   auto adopt = [&] {
-    path_ = target;
+    path_ = given;
     createdByOpen_ = false;
     for (size_t i = 0; i < entries_.size(); ++i) {
       if (!entries_[i].pendingPath.empty()) ::unlink(entries_[i].pendingPath.c_str());

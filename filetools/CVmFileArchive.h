@@ -17,7 +17,9 @@ class CVmFileArchive final : public CVmArchive {
   // the file cannot be opened or is not a readable archive; the file then
   // stays open with no entries.
   bool Open(const std::string& path);
-  // Writes the whole archive to target (Algorithms of the writer).
+  // Writes the whole archive to target (Algorithms of the writer). A
+  // symbolic link is followed: the file it points to is written, backed up
+  // and replaced, and the link stays.
   bool Write(const std::string& target);
   // Writes when needed (target differs from the path, dirty, or the file
   // was created by Open and never written); on success closes and resets.

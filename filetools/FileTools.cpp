@@ -14,6 +14,7 @@
 #include "filetools/VelmorFileToolsIds.h"
 #include "filetools/XdgFolders.h"
 #include "platform/ComLiteDispatch.h"
+#include "platform/SafeFile.h"
 
 namespace quillon::filetools {
 
@@ -66,6 +67,37 @@ void ClearReadOnly(const std::string& path) {
   if (StatPath(path, &st)) ::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR);
 }
 
+// Copies FROM to the new file TO through the shared safe writer (the copy
+// appears whole or not at all) and gives it FROM's permission bits.
+bool CopyFileContents(const std::string& from, const std::string& to) {
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat st{};
+  bool ok = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode);
+  try {
+    if (ok) {
+      SafeFileWriter out(to);
+      unsigned char block[65536];
+      for (;;) {
+        const ssize_t n = ::read(in, block, sizeof block);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+          ok = false;
+          break;
+        }
+        if (n == 0) break;
+        out.Write(block, static_cast<size_t>(n));
+      }
+      if (ok) out.Commit();
+    }
+  } catch (const SafeFileError&) {
+    ok = false;
+  }
+  ::close(in);
+  if (ok) ::chmod(to.c_str(), st.st_mode & 07777);
+  return ok;
+}
+
 // A move that, like the system's file move, never replaces an existing
 // target; across file systems the file is copied and the original removed.
 bool MoveFileNoReplace(const std::string& from, const std::string& to) {
@@ -73,8 +105,7 @@ bool MoveFileNoReplace(const std::string& from, const std::string& to) {
   if (::lstat(to.c_str(), &st) == 0) return false;
   if (::rename(from.c_str(), to.c_str()) == 0) return true;
   if (errno != EXDEV) return false;
-  std::error_code ec;
-  if (!fs::copy_file(from, to, fs::copy_options::none, ec)) return false;
+  if (!CopyFileContents(from, to)) return false;
   if (::unlink(from.c_str()) != 0) {
     ::unlink(to.c_str());
     return false;

@@ -11,6 +11,7 @@
 #include "filetools/CLzssException.h"
 #include "filetools/LzssByteSink.h"
 #include "filetools/LzssByteSource.h"
+#include "platform/SafeFile.h"
 
 namespace quillon::filetools {
 namespace {
@@ -32,10 +33,6 @@ class Fd {
 };
 
 int OpenRead(const std::string& path) { return open(path.c_str(), O_RDONLY | O_CLOEXEC); }
-
-int OpenWrite(const std::string& path) {
-  return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-}
 
 int64_t FileSizeOf(int fd) {
   struct stat st{};
@@ -98,13 +95,13 @@ int EncodeMemToFile(const uint8_t* in, int32_t inLength, const std::string& outP
   if (!in || inLength <= 0 || outPath.empty() || !outLength) return 0;
   *outLength = 0;
   try {
-    Fd fd(OpenWrite(outPath));
-    if (!fd.Ok()) return 0;
+    SafeFileWriter out(outPath);
     LzssMemorySource source(in, inLength);
-    LzssFileSink sink(fd.Get());
+    LzssFileSink sink(out.Fd());
     NewCodec()->Encode(source, sink);
     if (!sink.Flush()) return 0;
-    *outLength = Clamp(FileSizeOf(fd.Get()));
+    out.Commit();
+    *outLength = Clamp(sink.Count());
     return 1;
   } catch (...) {
     *outLength = 0;
@@ -138,12 +135,12 @@ int EncodeFileToFile(const std::string& inPath, const std::string& outPath, int3
   try {
     Fd in(OpenRead(inPath));
     if (!in.Ok()) return 0;
-    Fd out(OpenWrite(outPath));
-    if (!out.Ok()) return 0;
+    SafeFileWriter out(outPath);
     LzssFileSource source(in.Get(), -1);
-    LzssFileSink sink(out.Get());
+    LzssFileSink sink(out.Fd());
     NewCodec()->Encode(source, sink);
     if (!sink.Flush()) return 0;
+    out.Commit();
     *outLength = Clamp(sink.Count());
     return 1;
   } catch (...) {
@@ -185,11 +182,11 @@ int DecodeFileToFile(const std::string& inPath, const std::string& outPath, int3
     if (!in.Ok()) return 0;
     LzssFileSource source(in.Get(), -1);
     if (source.Limit() == 0) throw CLzssException("LZSS Source File Is Empty");
-    Fd out(OpenWrite(outPath));
-    if (!out.Ok()) return 0;
-    LzssFileSink sink(out.Get());
+    SafeFileWriter out(outPath);
+    LzssFileSink sink(out.Fd());
     NewCodec()->Decode(source, sink);
     if (!sink.Flush()) return 0;
+    out.Commit();
     *outLength = Clamp(sink.Count());
     return 1;
   } catch (...) {
@@ -202,12 +199,12 @@ int DecodeHandleToFile(int fd, int32_t count, const std::string& outPath, int32_
   if (fd < 0 || count == 0 || count < -1 || outPath.empty() || !outLength) return 0;
   *outLength = 0;
   try {
-    Fd out(OpenWrite(outPath));
-    if (!out.Ok()) return 0;
+    SafeFileWriter out(outPath);
     LzssFileSource source(fd, count);
-    LzssFileSink sink(out.Get());
+    LzssFileSink sink(out.Fd());
     NewCodec()->Decode(source, sink);
     if (!sink.Flush()) return 0;
+    out.Commit();
     *outLength = Clamp(sink.Count());
     return 1;
   } catch (...) {
@@ -220,13 +217,13 @@ int DecodeMemToFile(const uint8_t* in, int32_t inLength, const std::string& outP
   if (!in || inLength <= 0 || outPath.empty() || !outLength) return 0;
   *outLength = 0;
   try {
-    Fd out(OpenWrite(outPath));
-    if (!out.Ok()) return 0;
+    SafeFileWriter out(outPath);
     LzssMemorySource source(in, inLength);
-    LzssFileSink sink(out.Get());
+    LzssFileSink sink(out.Fd());
     NewCodec()->Decode(source, sink);
     if (!sink.Flush()) return 0;
-    *outLength = Clamp(FileSizeOf(out.Get()));
+    out.Commit();
+    *outLength = Clamp(sink.Count());
     return 1;
   } catch (...) {
     *outLength = 0;

@@ -5,8 +5,11 @@
 // negative) length or a zero output capacity fail without any effect.
 // In/out lengths carry the output capacity in and the bytes placed out; an
 // output buffer that is too small cuts the stream silently at its capacity.
-// File names are UTF-8 paths; targets are created or truncated. Handles are
-// POSIX file descriptors used from their current position.
+// File names are UTF-8 paths; targets are created or replaced through the
+// shared safe writer (a failure leaves an existing target as it was; a
+// symbolic link keeps pointing at the new file; devices and pipes are written
+// directly). Handles are POSIX file descriptors used from their current
+// position.
 #include <cstdint>
 #include <string>
 
@@ -14,7 +17,7 @@ namespace quillon::filetools {
 
 int EncodeMemToMem(const uint8_t* in, int32_t inLength, uint8_t* out, int32_t* outLength);
 int EncodeFileToMem(const std::string& inPath, uint8_t* out, int32_t* outLength);
-// outLength: size of the target file after writing (0 first).
+// outLength: bytes written to the target (0 first).
 int EncodeMemToFile(const uint8_t* in, int32_t inLength, const std::string& outPath, int32_t* outLength);
 // outLength: bytes written (position after minus position before).
 int EncodeMemToHandle(const uint8_t* in, int32_t inLength, int fd, int32_t* outLength);
@@ -28,7 +31,7 @@ int DecodeHandleToMem(int fd, int32_t count, uint8_t* out, int32_t* outLength);
 // outLength: bytes written. An empty source file fails.
 int DecodeFileToFile(const std::string& inPath, const std::string& outPath, int32_t* outLength);
 int DecodeHandleToFile(int fd, int32_t count, const std::string& outPath, int32_t* outLength);
-// outLength: size of the target file after writing.
+// outLength: bytes written to the target.
 int DecodeMemToFile(const uint8_t* in, int32_t inLength, const std::string& outPath, int32_t* outLength);
 int DecodeMemToMem(const uint8_t* in, int32_t inLength, uint8_t* out, int32_t* outLength);
 

@@ -16,6 +16,7 @@
 #include "filetools/FileTools.h"
 #include "filetools/VelmorFileToolsIds.h"
 #include "platform/ComLiteDispatch.h"
+#include "platform/SafeFile.h"
 
 namespace quillon::filetools {
 
@@ -63,23 +64,14 @@ bool HasArchiveExtension(const std::string& path) {
   return ext == ".pkg" || ext == ".pke" || ext == ".pki" || ext == ".pku";
 }
 
-// Writes an image to a file through a temporary file beside it.
+// Writes an image to a file through the shared safe writer.
 bool WriteImageFile(const std::string& path, const std::vector<uint8_t>& image) {
-  const std::string temp = CVmFileArchive::MakeTempFile(CVmFileArchive::FolderOf(path), "pkg");
-  if (temp.empty()) return false;
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-  bool ok = fd >= 0;
-  size_t done = 0;
-  while (ok && done < image.size()) {
-    const ssize_t n = ::write(fd, image.data() + done, image.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<size_t>(n);
+  try {
+    WriteFileSafely(path, image);
+  } catch (const SafeFileError&) {
+    return false;
   }
-  if (fd >= 0 && ::close(fd) != 0) ok = false;
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  return true;
 }
 
 }  // namespace

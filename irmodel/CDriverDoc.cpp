@@ -128,9 +128,11 @@ bool CDriverDoc::OnNewDocument() {
 
 bool CDriverDoc::ReadFile(const std::string& path) {
   std::vector<std::uint8_t> bytes;
+  lastError_.clear();
   try {
     bytes = CDriverFile::ReadAll(path);
-  } catch (const CDriverFile::Error&) {
+  } catch (const CDriverFile::Error& e) {
+    lastError_ = e.what();
     prompt_.MessageBox(CDriverDocText::FormatError(CDriverDocText::kLoadErrorFormat, path,
                                                    TQVXIrException::kCantOpenFile,
                                                    TQVXIrException::TextOf(TQVXIrException::kCantOpenFile)),
@@ -154,10 +156,12 @@ void CDriverDoc::LoadImage(const std::vector<std::uint8_t>& bytes, const std::st
     ApplyDeviceCommandList(false);
   } catch (const TQVXIrException& e) {
     loadFailed_ = true;
+    lastError_ = shownName + ": " + e.GetText() + " (code " + std::to_string(e.GetCode()) + ")";
     prompt_.MessageBox(CDriverDocText::FormatError(CDriverDocText::kLoadErrorFormat, shownName, e.GetCode(), e.GetText()),
                        CDriverDocText::kLoadErrorCaption, PromptButtons::Ok, PromptIcon::Error);
   } catch (...) {
     loadFailed_ = true;
+    lastError_ = shownName + ": " + CDriverDocText::kUnexpectedLoadError;
     prompt_.MessageBox(CDriverDocText::kUnexpectedLoadError, CDriverDocText::kLoadErrorCaption, PromptButtons::Ok,
                        PromptIcon::Error);
   }
@@ -207,19 +211,26 @@ std::vector<std::uint8_t> CDriverDoc::PrepareSaveImage(const std::string& path) 
 }
 
 bool CDriverDoc::OnSaveDocument(const std::string& path) {
+  lastError_.clear();
   try {
     const std::vector<std::uint8_t> image = PrepareSaveImage(path);
-    if (image.empty()) return false;
+    if (image.empty()) {
+      lastError_ = path + ": the driver is empty";
+      return false;
+    }
     CDriverFile::WriteReplacing(path, image.data(), image.size());
   } catch (const TQVXIrException& e) {
+    lastError_ = path + ": " + e.GetText() + " (code " + std::to_string(e.GetCode()) + ")";
     prompt_.MessageBox(CDriverDocText::FormatError(CDriverDocText::kSaveErrorFormat, path, e.GetCode(), e.GetText()),
                        CDriverDocText::kSaveErrorCaption, PromptButtons::Ok, PromptIcon::Error);
     return false;
-  } catch (const CDriverFile::Error&) {
+  } catch (const CDriverFile::Error& e) {
+    lastError_ = e.what();
     prompt_.MessageBox(CDriverDocText::kUnexpectedFileError, CDriverDocText::kFileErrorCaption, PromptButtons::Ok,
                        PromptIcon::Error);
     return false;
   } catch (...) {
+    lastError_ = path + ": " + CDriverDocText::kUnexpectedSaveError;
     prompt_.MessageBox(CDriverDocText::kUnexpectedSaveError, CDriverDocText::kSaveErrorCaption, PromptButtons::Ok,
                        PromptIcon::Error);
     return false;
@@ -423,18 +434,32 @@ int CDriverDoc::PasteBlock(const std::vector<std::uint8_t>& block) {
 }
 
 int CDriverDoc::Merge(const TQVXIr& source, bool silent) {
+  mergeSummary_ = MergeSummary();
   int failures = 0;
   bool skipAll = false;
-  for (int i = 0; i < source.GetFunctionCount() && !skipAll; ++i) {
+  for (int i = 0; i < source.GetFunctionCount(); ++i) {
     const TQVXIrFunction* incoming = source.GetFunction(i);
     // Placeholders ("*Empty*" or no name) carry nothing to merge.
     if (incoming == nullptr || TQVXIrFunction::IsEmptyName(incoming->GetName())) continue;
     const std::string name = incoming->GetName();
+    if (skipAll) {
+      mergeSummary_.skipped.push_back(name);
+      continue;
+    }
     TQVXIrFunction* existing = driver_.FindFunction(name);
     if (existing == nullptr) {
       auto copy = std::make_unique<TQVXIrFunction>(*incoming);
       copy->SetNew(true);
       driver_.Append(std::move(copy));
+      mergeSummary_.added.push_back(name);
+      continue;
+    }
+    if (fillEmptyOnMerge_ && existing->GetSubFunctionCount() == 0) {
+      const std::string keptName = existing->GetName();
+      *existing = *incoming;
+      existing->SetName(keptName);
+      existing->SetModified(true);
+      mergeSummary_.filled.push_back(name);
       continue;
     }
     const std::string question = "A function named \"" + name + "\" already exists in this driver.";
@@ -447,41 +472,50 @@ int CDriverDoc::Merge(const TQVXIr& source, bool silent) {
         const std::string newName = UniqueName(driver_, name, "New");
         if (newName.empty() || newName.size() >= kMaxGeneratedName) {
           ++failures;
+          mergeSummary_.skipped.push_back(name);
           break;
         }
         auto copy = std::make_unique<TQVXIrFunction>(*incoming);
         copy->SetName(newName);
         copy->SetNew(true);
         driver_.Append(std::move(copy));
+        mergeSummary_.renamed.push_back(name + " -> " + newName);
         break;
       }
       case ConflictChoice::kRenameExisting: {
         const std::string oldName = UniqueName(driver_, existing->GetName(), "Old");
         if (oldName.empty() || oldName.size() >= kMaxGeneratedName) {
           ++failures;
+          mergeSummary_.skipped.push_back(name);
           break;
         }
+        mergeSummary_.renamed.push_back(std::string(existing->GetName()) + " -> " + oldName);
         existing->SetName(oldName);
         existing->SetModified(true);
         auto copy = std::make_unique<TQVXIrFunction>(*incoming);
         copy->SetNew(true);
         driver_.Append(std::move(copy));
+        mergeSummary_.added.push_back(name);
         break;
       }
       case ConflictChoice::kReplace:
         *existing = *incoming;
         existing->SetModified(true);
+        mergeSummary_.replaced.push_back(name);
         break;
       case ConflictChoice::kAddSubFunctions:
         for (int j = 0; j < incoming->GetSubFunctionCount(); ++j) {
           if (incoming->GetSubFunction(j) != nullptr) existing->AddSubFunctionCopy(incoming->GetSubFunction(j));
         }
         existing->SetModified(true);
+        mergeSummary_.extended.push_back(name);
         break;
       case ConflictChoice::kSkip:
+        mergeSummary_.skipped.push_back(name);
         break;
       case ConflictChoice::kSkipAll:
         skipAll = true;
+        mergeSummary_.skipped.push_back(name);
         break;
     }
   }
@@ -619,8 +653,9 @@ bool CDriverDoc::BuildExport(CMemINI& ini) const {
 
 bool CDriverDoc::ExportIni(const std::string& path) const {
   CMemINI ini;
+  lastError_.clear();
   if (!BuildExport(ini)) return false;
-  return ini.SaveFile(path);
+  return ini.SaveFile(path, &lastError_);
 }
 
 }  // namespace quillon

@@ -35,6 +35,17 @@ class CDriverDoc {
   // The option texts given to IPrompt::Choose, indexed by ConflictChoice.
   static const std::vector<std::string>& ConflictOptions();
 
+  // What the last merge did with each incoming function, by name (the
+  // renamed ones as "NAME -> NEWNAME").
+  struct MergeSummary {
+    std::vector<std::string> added;     // appended under their own names
+    std::vector<std::string> filled;    // took the place of an empty namesake
+    std::vector<std::string> replaced;  // replaced a namesake that held a signal
+    std::vector<std::string> renamed;   // the new or the existing one renamed
+    std::vector<std::string> extended;  // sub-functions added to the namesake
+    std::vector<std::string> skipped;   // not copied (skipped or a renaming failure)
+  };
+
   // The fields of the header pane.
   struct HeaderFields {
     std::string deviceType;
@@ -96,6 +107,11 @@ class CDriverDoc {
   const std::string& GetPathName() const { return path_; }
   std::size_t GetFileLength() const { return fileLength_; }
   bool LoadFailed() const { return loadFailed_; }
+  // What the last failed open, save or export went wrong with, as one line
+  // naming the file and the reason ("tv.vir: Permission denied",
+  // "tv.vir: Corrupt File (code 2)"); empty after a success. The message
+  // boxes keep their fixed texts; callers without windows show this.
+  const std::string& GetLastError() const { return lastError_; }
   bool IsModified() const { return modified_; }
   void SetModifiedFlag(bool modified = true) { modified_ = modified; }
 
@@ -147,6 +163,11 @@ class CDriverDoc {
   // Merges SOURCE into the driver (conflicts asked through the prompt);
   // returns the number of renaming failures, reported unless SILENT.
   int Merge(const TQVXIr& source, bool silent = false);
+  // With FILL on, an incoming function whose namesake in the driver is empty
+  // (a standard slot without a signal) takes the namesake's place without a
+  // question: filling a slot loses nothing. Off by default.
+  void SetFillEmptyOnMerge(bool fill) { fillEmptyOnMerge_ = fill; }
+  const MergeSummary& GetLastMergeSummary() const { return mergeSummary_; }
   // Sets or clears the modulation bit of every sub-function of the selection.
   void SetModulation(bool modulated);
   // The low 4 bits of the number typed become the repeat count of every
@@ -204,10 +225,13 @@ class CDriverDoc {
   const CCommandLibrary* library_;
   TQVXIr driver_;
   std::string path_;
+  mutable std::string lastError_;  // also set by the const export
   std::size_t fileLength_ = 0;
   bool loadFailed_ = false;
   bool modified_ = false;
   std::vector<const TQVXIrFunction*> selection_;
+  bool fillEmptyOnMerge_ = false;
+  MergeSummary mergeSummary_;
   std::function<bool()> advancedMode_;
   std::function<bool()> supportedDriver_;
   std::function<std::time_t()> clock_;

@@ -17,14 +17,15 @@ class CDriverFile {
   // The largest file read as a driver; the format cannot describe more.
   static constexpr std::uintmax_t kMaxReadSize = 16u * 1024u * 1024u;
 
-  // Reads the whole regular file at PATH. Throws Error when it cannot be
-  // opened or read, is not a regular file or is larger than kMaxReadSize.
+  // Reads the whole regular file at PATH. Throws Error ("PATH: reason") when
+  // it cannot be opened or read, is not a regular file or is larger than
+  // kMaxReadSize.
   static std::vector<std::uint8_t> ReadAll(const std::string& path);
 
-  // Writes BYTES to a new temporary file in PATH's folder, flushes it to the
-  // disk and renames it over PATH. On any failure the temporary file is
-  // removed, PATH is left as it was and Error is thrown. A replaced file
-  // keeps its permission bits.
+  // Writes BYTES through the shared safe writer (platform/SafeFile.h): a
+  // temporary file beside the file replaced, renamed over it; a symbolic
+  // link keeps pointing at the new contents. On any failure PATH is left as
+  // it was and Error is thrown with "PATH: reason".
   static void WriteReplacing(const std::string& path, const std::uint8_t* bytes, std::size_t size);
 };
 

@@ -84,7 +84,8 @@ bool SelectorFits(uint8_t selector, size_t timeCount) {
   return static_cast<size_t>(selector >> 4) < timeCount && static_cast<size_t>(selector & 0x0F) < timeCount;
 }
 
-// Builds sub-function J of function section K; null when it holds no data.
+// Builds sub-function J of function section K; null when it holds no data
+// (no time texts, no time values or no selectors).
 std::unique_ptr<TQVXIrSubFunction> ImportSubFunction(const CMemINISection& section, int k, int j, ImportLog& log) {
   auto sub = std::make_unique<TQVXIrSubFunction>();
   uint8_t flags = 0;
@@ -152,6 +153,14 @@ std::unique_ptr<TQVXIrSubFunction> ImportSubFunction(const CMemINISection& secti
   if (header.size() + body.size() > 500) {
     header.resize(500 - body.size());
     log.AddFor(kSubOfFcn, k, "No Selector Data");
+  }
+  // A sub-function without time values or without selectors cannot be
+  // read back from a driver file: it is left out (its message is recorded
+  // above, or here), so that a saved driver always opens again.
+  if (times.empty()) return nullptr;
+  if (header.empty() && body.empty()) {
+    log.AddFor(kSubOfFcn, k, "No Selector Data");
+    return nullptr;
   }
 
   sub->SetHeaderAndBody(header.data(), static_cast<int>(header.size()), body.data(), static_cast<int>(body.size()));

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "pkgreader/PkgBlockCodec.h"
+#include "platform/SafeFile.h"
 
 namespace quillon {
 
@@ -79,11 +80,12 @@ void SetFileTimeOf(const std::string& path, uint64_t fileTime) {
 }
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  if (!bytes.empty()) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.flush();
-  return static_cast<bool>(out);
+  try {
+    WriteFileSafely(path, bytes);
+  } catch (const SafeFileError&) {
+    return false;
+  }
+  return true;
 }
 
 bool EnsureFolder(const std::string& dir) {
@@ -444,7 +446,7 @@ bool CResFile::DumpEntry(CResFATEntry& entry, const std::string& dir) {
   if (!EnsureFolder(dir)) return false;
   const std::string target = NativePath(JoinPath(dir, entry.GetName()));
   if (!WriteFile(target, entry.GetData())) return false;
-  SetFileTimeOf(target, entry.GetFileTime());
+  if (OutputExists(target)) SetFileTimeOf(target, entry.GetFileTime());
   return true;
 }
 
@@ -564,37 +566,10 @@ bool CResFile::Save(const std::string& path) {
   AppendLE32(image, static_cast<uint32_t>(fat.size()));
   image.insert(image.end(), fat.begin(), fat.end());
 
-  const std::string native = NativePath(target);
-  std::filesystem::path dir = std::filesystem::path(native).parent_path();
-  if (dir.empty()) dir = ".";
-  std::string pattern = (dir / "tmpkeXXXXXX").string();
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return false;
-  m_tempName = pattern;
-  size_t written = 0;
-  bool ok = true;
-  while (written < image.size()) {
-    const ssize_t n = ::write(fd, image.data() + written, image.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-      break;
-    }
-    written += static_cast<size_t>(n);
-  }
-  if (::close(fd) != 0) ok = false;
-  if (ok) {
-    // Keep the permissions of a file being replaced; a new file gets the usual ones.
-    struct stat st {};
-    const mode_t mode = ::stat(native.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    ::chmod(m_tempName.c_str(), mode);
-    ok = std::rename(m_tempName.c_str(), native.c_str()) == 0;
-  }
-  if (!ok) {
-    std::remove(m_tempName.c_str());
-    m_tempName.clear();
-    return false;
-  }
+  // The shared safe writer: a temporary file beside the package that is
+  // renamed over it, so a failure leaves the old package whole; a symbolic
+  // link keeps pointing at the new package.
+  if (!WriteFile(NativePath(target), image)) return false;
   m_tempName.clear();
   for (size_t i = 0; i < m_entries.size(); ++i) {
     m_entries[i]->SetStoredLayout(layouts[i].stored, layouts[i].flag, layouts[i].offset);

@@ -122,61 +122,92 @@ void CheckWritable(const std::string& path) {
   }
 }
 
-void WriteFileSafely(const std::string& path, const void* data, std::size_t size) {
-  const OutputKind kind = ClassifyOutput(path);
-  if (kind == OutputKind::Stdout) {
-    const int err = WriteAll(STDOUT_FILENO, data, size);
-    if (err != 0) Fail("standard output", err);
+SafeFileWriter::SafeFileWriter(const std::string& path) : m_path(path) {
+  m_kind = ClassifyOutput(path);
+  if (m_kind == OutputKind::Stdout) {
+    m_fd = STDOUT_FILENO;
     return;
   }
-  if (kind == OutputKind::Direct) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
-    if (fd.Get() < 0) Fail(path, errno);
-    const int err = WriteAll(fd.Get(), data, size);
-    if (err != 0) Fail(path, err);
-    if (::close(fd.Release()) != 0) Fail(path, errno);
+  if (m_kind == OutputKind::Direct) {
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (m_fd < 0) quillon::Fail(path, errno);
     return;
   }
 
-  const std::string target = ResolveOutputPath(path);
-  const std::string name = NameOf(target);
+  m_target = ResolveOutputPath(path);
+  const std::string name = NameOf(m_target);
   if (name.empty() || name == "." || name == "..") FailText(path, "not a file name");
 
   struct stat old {};
-  const bool replacing = ::stat(target.c_str(), &old) == 0;
-  if (replacing && S_ISDIR(old.st_mode)) Fail(path, EISDIR);
+  m_replacing = ::stat(m_target.c_str(), &old) == 0;
+  if (m_replacing && S_ISDIR(old.st_mode)) quillon::Fail(path, EISDIR);
+  m_mode = old.st_mode & 07777;
+  m_uid = old.st_uid;
+  m_gid = old.st_gid;
 
   // A unique temporary name beside the target; O_EXCL makes it ours, and
   // creating it with 0666 lets the umask decide a new file's permissions.
   static std::atomic<unsigned> counter{0};
-  std::string temp;
-  int raw = -1;
-  for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
-    temp = FolderOf(target) + "/." + name.substr(0, 200) + "." + std::to_string(::getpid()) + "." +
-           std::to_string(counter++) + ".tmp";
-    raw = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (raw < 0 && errno != EEXIST) Fail(path, errno);
+  for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+    m_temp = FolderOf(m_target) + "/." + name.substr(0, 200) + "." + std::to_string(::getpid()) + "." +
+             std::to_string(counter++) + ".tmp";
+    m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (m_fd < 0 && errno != EEXIST) quillon::Fail(path, errno);
   }
-  if (raw < 0) Fail(path, EEXIST);
-  Fd fd(raw);
+  if (m_fd < 0) quillon::Fail(path, EEXIST);
+}
 
-  auto fail = [&](int err) {
-    if (fd.Get() >= 0) ::close(fd.Release());
-    ::unlink(temp.c_str());
-    Fail(path, err);
-  };
-  if (const int err = WriteAll(fd.Get(), data, size); err != 0) fail(err);
-  if (replacing) {
-    if (::fchmod(fd.Get(), old.st_mode & 07777) != 0) fail(errno);
+SafeFileWriter::~SafeFileWriter() { Abort(); }
+
+void SafeFileWriter::Abort() noexcept {
+  if (m_fd >= 0 && m_kind != OutputKind::Stdout) ::close(m_fd);
+  m_fd = -1;
+  if (!m_temp.empty()) ::unlink(m_temp.c_str());
+  m_temp.clear();
+}
+
+void SafeFileWriter::Fail(int err) {
+  Abort();
+  quillon::Fail(m_kind == OutputKind::Stdout ? std::string("standard output") : m_path, err);
+}
+
+void SafeFileWriter::Write(const void* data, std::size_t size) {
+  if (m_fd < 0) Fail(EBADF);
+  if (const int err = WriteAll(m_fd, data, size); err != 0) Fail(err);
+}
+
+void SafeFileWriter::Commit() {
+  if (m_fd < 0) Fail(EBADF);
+  if (m_kind == OutputKind::Stdout) {
+    m_fd = -1;
+    return;
+  }
+  if (m_kind == OutputKind::Direct) {
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) quillon::Fail(m_path, errno);
+    return;
+  }
+  if (m_replacing) {
+    if (::fchmod(m_fd, m_mode) != 0) Fail(errno);
     // Keep the owner when the writer may (root editing a user's file); a
     // writer that may not simply keeps its own.
-    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-      [[maybe_unused]] const int ignored = ::fchown(fd.Get(), old.st_uid, old.st_gid);
+    if (m_uid != ::geteuid() || m_gid != ::getegid()) {
+      [[maybe_unused]] const int ignored = ::fchown(m_fd, m_uid, m_gid);
     }
   }
-  if (::fsync(fd.Get()) != 0) fail(errno);
-  if (::close(fd.Release()) != 0) fail(errno);
-  if (::rename(temp.c_str(), target.c_str()) != 0) fail(errno);
+  if (::fsync(m_fd) != 0) Fail(errno);
+  const int fd = m_fd;
+  m_fd = -1;
+  if (::close(fd) != 0) Fail(errno);
+  if (::rename(m_temp.c_str(), m_target.c_str()) != 0) Fail(errno);
+  m_temp.clear();
+}
+
+void WriteFileSafely(const std::string& path, const void* data, std::size_t size) {
+  SafeFileWriter writer(path);
+  writer.Write(data, size);
+  writer.Commit();
 }
 
 std::vector<std::uint8_t> ReadFileSafely(const std::string& path, std::size_t maxSize) {

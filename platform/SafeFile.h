@@ -65,6 +65,45 @@ inline void WriteFileSafely(const std::string& path, const std::vector<std::uint
   WriteFileSafely(path, bytes.data(), bytes.size());
 }
 
+// The streaming form of WriteFileSafely, for writers that produce their
+// output piece by piece (codecs writing through a file descriptor): the
+// output is opened as WriteFileSafely would write it, written through Fd()
+// or Write(), and made visible by Commit(). Destroying a writer that was not
+// committed removes its temporary file and leaves a replaced file as it was
+// (a device, a pipe or standard output has then received what was written).
+class SafeFileWriter {
+ public:
+  // Opens the output for PATH. Throws SafeFileError.
+  explicit SafeFileWriter(const std::string& path);
+  ~SafeFileWriter();
+  SafeFileWriter(const SafeFileWriter&) = delete;
+  SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+  // The descriptor written to (standard output for "-"); -1 once committed.
+  int Fd() const { return m_fd; }
+  OutputKind Kind() const { return m_kind; }
+  // Writes all SIZE bytes. Throws SafeFileError naming the path.
+  void Write(const void* data, std::size_t size);
+  // Flushes and puts the output in place. Throws SafeFileError; the
+  // temporary file is then gone and a replaced file unchanged.
+  void Commit();
+  // Gives up: removes the temporary file. Never throws.
+  void Abort() noexcept;
+
+ private:
+  [[noreturn]] void Fail(int err);
+
+  std::string m_path;    // as given, for messages
+  std::string m_target;  // the file a rename replaces
+  std::string m_temp;    // the temporary file beside it
+  OutputKind m_kind = OutputKind::Replace;
+  int m_fd = -1;
+  bool m_replacing = false;
+  unsigned m_mode = 0;
+  unsigned m_uid = 0;
+  unsigned m_gid = 0;
+};
+
 // Reads the whole of PATH ("-" reads standard input to its end). At most
 // MAXSIZE bytes are accepted; a longer input throws SafeFileError ("file too
 // large"). A folder is refused with "Is a directory".

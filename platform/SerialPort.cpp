@@ -11,10 +11,17 @@
 
 namespace quillon {
 
+namespace serialrate {
+// SerialPortRate.cpp: the exact rate through termios2 (0 or an errno value).
+int SetExact(int fd, int bitRate);
+int ReadBack(int fd, int* bitRate);
+}  // namespace serialrate
+
 static_assert(sizeof(termios) <= 128, "termios must fit the settings store");
 
 namespace {
 
+// The termios constant of a standard rate; B0 for a rate without one.
 speed_t SpeedFor(int bitRate) {
   switch (bitRate) {
     case 300: return B300;
@@ -29,22 +36,8 @@ speed_t SpeedFor(int bitRate) {
     case 57600: return B57600;
     case 115200: return B115200;
     case 230400: return B230400;
-    default: break;
+    default: return B0;
   }
-  // Rates without a termios constant (3600, 7200, 14400, 28800, ...) use
-  // the nearest standard rate not above them.
-  if (bitRate >= 230400) return B230400;
-  if (bitRate >= 115200) return B115200;
-  if (bitRate >= 57600) return B57600;
-  if (bitRate >= 38400) return B38400;
-  if (bitRate >= 19200) return B19200;
-  if (bitRate >= 9600) return B9600;
-  if (bitRate >= 4800) return B4800;
-  if (bitRate >= 2400) return B2400;
-  if (bitRate >= 1800) return B1800;
-  if (bitRate >= 1200) return B1200;
-  if (bitRate >= 600) return B600;
-  return B300;
 }
 
 int Poll(int fd, short events, int timeoutMs, int* error) {
@@ -120,9 +113,11 @@ bool SerialPort::ApplySettings(int bitRate, int dataBits, int parity, int stopBi
   t.c_cflag |= CREAD | CLOCAL;
   t.c_cc[VMIN] = 0;
   t.c_cc[VTIME] = 0;
+  // A rate without a constant is set exactly below; the line is first set
+  // to 9600 so that nothing runs at a stale rate if that fails.
   const speed_t speed = SpeedFor(bitRate);
-  ::cfsetispeed(&t, speed);
-  ::cfsetospeed(&t, speed);
+  ::cfsetispeed(&t, speed == B0 ? B9600 : speed);
+  ::cfsetospeed(&t, speed == B0 ? B9600 : speed);
   t.c_cflag &= ~static_cast<tcflag_t>(CSIZE);
   t.c_cflag |= dataBits == 7 ? CS7 : CS8;
   t.c_cflag &= ~static_cast<tcflag_t>(PARENB | PARODD | CMSPAR);
@@ -158,8 +153,26 @@ bool SerialPort::ApplySettings(int bitRate, int dataBits, int parity, int stopBi
     lastError_ = errno;
     return false;
   }
-  std::memcpy(settings_, &t, sizeof t);
+  if (speed == B0) {
+    // Never talk at the wrong speed: the exact rate is set and read back,
+    // and a device that does not take it is refused.
+    int actual = 0;
+    int err = serialrate::SetExact(fd_, bitRate);
+    if (err == 0) err = serialrate::ReadBack(fd_, &actual);
+    if (err == 0 && actual != bitRate) err = EINVAL;
+    if (err != 0) {
+      lastError_ = err;
+      return false;
+    }
+  }
+  if (::tcgetattr(fd_, &t) == 0) std::memcpy(settings_, &t, sizeof t);
   return true;
+}
+
+int SerialPort::GetBitRate() const {
+  int rate = 0;
+  if (fd_ < 0 || serialrate::ReadBack(fd_, &rate) != 0) return -1;
+  return rate;
 }
 
 int SerialPort::BytesWaiting() const {

@@ -33,8 +33,13 @@ class SerialPort {
   bool ReadSettings();
   // Applies bit rate, data bits, parity code, stop-bits code (0 = one,
   // 2 = two) and flow-control code over the settings last read and writes
-  // them back. False when the device refuses them.
+  // them back. A rate without a standard constant (3600, 7200, 14400,
+  // 28800, ...) is set exactly and read back. False (LastError tells why)
+  // when the device refuses any of them: the port never runs at a rate
+  // other than the one asked for.
   bool ApplySettings(int bitRate, int dataBits, int parity, int stopBits, int flow);
+  // The output bit rate the port runs at; -1 when it cannot be read.
+  int GetBitRate() const;
 
   // Bytes in the input queue; -1 on error.
   int BytesWaiting() const;

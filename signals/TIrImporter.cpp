@@ -63,7 +63,8 @@ TIrImporter::Report TIrImporter::Import(const std::vector<TIrNamedSignal>& signa
   Report report;
   const TIrSignalLearner learner(m_kind);
   for (const TIrNamedSignal& entry : signals) {
-    auto where = [&](const std::string& text) {
+    // The text is copied out before the error that made it goes away.
+    auto where = [&](const std::string& text) -> std::string {
       return TIrFormatError(file, entry.line, "\"" + entry.name + "\": " + text).what();
     };
     const TIrSignalLearner::Outcome learned = learner.Learn(entry.signal);

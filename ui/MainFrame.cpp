@@ -29,6 +29,9 @@
 #include "app/CQuillonApp.h"
 #include "devicelink/CQVX.h"
 #include "devicelink/CQVXConnectionType.h"
+#include "library/CDlgOpenDriver.h"
+#include "library/CLibraryFolder.h"
+#include "library/CVelmorPackageReader.h"
 #include "ui/AboutDlg.h"
 #include "ui/CopyConflictDlg.h"
 #include "ui/DriverClipboard.h"
@@ -37,6 +40,8 @@
 #include "ui/FileDialog.h"
 #include "ui/ImportErrorDlg.h"
 #include "ui/InstanceServer.h"
+#include "ui/OldPkgWarningDlg.h"
+#include "ui/OpenDriverDlg.h"
 #include "ui/QtPrompt.h"
 #include "ui/ToolIcons.h"
 #include "ui/UrlOpener.h"
@@ -705,9 +710,40 @@ void CMainFrame::OnFileOpen() {
   for (const QString& file : files) OpenDriver(ToPath(file));
 }
 
+IOldPkgWarningView* CMainFrame::OldPkgWarningView() {
+  if (!m_oldPkgWarning) m_oldPkgWarning = new COldPkgWarningDlg(this);
+  return m_oldPkgWarning;
+}
+
 void CMainFrame::OnFileOpenDatabase() {
-  // Without a driver library the ordinary open dialog takes over.
-  OnFileOpen();
+  if (!m_openDriver) {
+    // The library folder of the run (the start-up chose it already, unless
+    // its check was replaced).
+    const std::string folder = CLibraryFolder::Get(OldPkgWarningView());
+    m_packageReader = std::make_unique<CVelmorPackageReader>();
+    if (!folder.empty() && !m_packageReader->IsCreated()) {
+      Message(tr("The drivers inside packages cannot be listed: %1.")
+                  .arg(QString::fromStdString(m_packageReader->CreateError())));
+    }
+    CDlgOpenDriver::Host host;
+    // The standard File Open; it loaded a driver when a driver window was
+    // added.
+    host.m_fileOpen = [this] {
+      const std::size_t before = m_documents.size();
+      OnFileOpen();
+      return m_documents.size() > before;
+    };
+    host.m_openLooseDriver = [this](const std::string& path) { OpenDriver(path); };
+    host.m_openPackagedDriver = [this](const std::string& fileName, std::vector<std::uint8_t> bytes) {
+      OpenDriverBytes(bytes, QString::fromStdString(fileName));
+    };
+    host.m_prompt = &m_prompt;
+    m_openDriver = std::make_unique<CDlgOpenDriver>(*m_packageReader, folder, std::move(host));
+  }
+  // Without a driver library the dialog is not shown: the ordinary open
+  // dialog takes over.
+  COpenDriverDlg dialog(*m_openDriver, this);
+  dialog.Run();
 }
 
 void CMainFrame::OnFileClose() {

@@ -30,14 +30,17 @@ class CMainFrame;
 }
 
 namespace quillon {
+class CDlgOpenDriver;
 class CQuillonApp;
 class CQVX;
+class CVelmorPackageReader;
 class IPrompt;
 }  // namespace quillon
 
 namespace quillon::ui {
 
 class CDriverFrame;
+class COldPkgWarningDlg;
 class DriverDocument;
 class InstanceServer;
 class QtPrompt;
@@ -64,6 +67,7 @@ class CMainFrame : public QMainWindow, public IQuillonShell {
   // False when the window cannot be made.
   bool OpenDriverBytes(const std::vector<std::uint8_t>& bytes, const QString& title);
   void ShowMainFrame() override;
+  IOldPkgWarningView* OldPkgWarningView() override;
 
   // --- What tests and the device side read -------------------------------
   QMdiArea* MdiArea() const;
@@ -159,6 +163,13 @@ class CMainFrame : public QMainWindow, public IQuillonShell {
   QComboBox* m_connectionCombo = nullptr;
   QLabel* m_panes[5] = {nullptr, nullptr, nullptr, nullptr, nullptr};
   QPointer<CDriverFrame> m_watchedFrame;
+
+  // File -> Open From Database...: the package reader and the "Open Driver"
+  // dialog's core, made at the first use and kept for the run; the
+  // old-package warning of the library folder choice.
+  std::unique_ptr<CVelmorPackageReader> m_packageReader;
+  std::unique_ptr<CDlgOpenDriver> m_openDriver;
+  COldPkgWarningDlg* m_oldPkgWarning = nullptr;
 };
 
 }  // namespace quillon::ui

@@ -146,8 +146,11 @@ TEST_F(CaptureCli, SynthAnalyseVerifyRender) {
 TEST_F(CaptureCli, FailuresAndUsage) {
   const std::string empty = Path("empty.bin");
   std::ofstream(empty, std::ios::binary).write("\0\0\0\0", 4);
+  // An unsuccessful analysis prints its result and fails, unless --lenient.
   const CliRun timeout = Cli("capture analyse --kind qvx " + empty + " --json");
-  EXPECT_EQ(timeout.status, 0);
+  EXPECT_EQ(timeout.status, 1);
+  EXPECT_EQ(timeout.err, "quillon-cli: " + empty + ": analysis unsuccessful (result 13: Timeout) (--lenient accepts this)\n");
+  EXPECT_EQ(Cli("capture analyse --kind qvx " + empty + " --json --lenient").status, 0);
   const auto j = nlohmann::json::parse(timeout.out);
   EXPECT_EQ(j["result"], 13);
   EXPECT_EQ(j["status"], "Timeout");
@@ -170,6 +173,10 @@ TEST_F(CaptureCli, FailuresAndUsage) {
       Cli("capture analyse --kind qvx " + nec + " --settings " + ini + " --json --repeats 2").out);
   EXPECT_EQ(refused["result"], 15);
   EXPECT_EQ(refused["repeat_count"], 2);
+  // A settings file that cannot be read is an error, not the defaults.
+  const CliRun unreadable = Cli("capture analyse --kind qvx " + nec + " --settings " + Path("none.ini"));
+  EXPECT_EQ(unreadable.status, 1);
+  EXPECT_EQ(unreadable.err, "quillon-cli: " + Path("none.ini") + ": No such file or directory\n");
 }
 
 TEST_F(CaptureCli, AnalysisOptionAndSetting) {

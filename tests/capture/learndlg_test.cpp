@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -343,6 +344,76 @@ TEST_F(LearnDlgTest, TheSettingsFileChoosesTheAnalysisUnlessTheDialogDoes) {
   EXPECT_EQ(inDialog(std::nullopt), direct(TIrAnalysisMethod::Enhanced));
   EXPECT_EQ(inDialog(TIrAnalysisMethod::Specified), direct(TIrAnalysisMethod::Specified));
   std::remove(path.c_str());
+}
+
+// The capture states the dialog follows besides 2 to 5: a full buffer ends
+// the capture like a complete one, and states above 5 only say the device
+// is being checked.
+TEST_F(LearnDlgTest, BufferFullAcknowledgesAndHigherStatesOnlyReportChecking) {
+  auto dlg = Open(Driver({{"POWER", false}, {"PLAY", false}}));
+  dlg->Learn();
+  link.captureState = "IRS 4";
+  dlg->Tick();
+  link.requests.clear();
+  link.captureState = "IRS 1";
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetStatusText(), "Buffer Overflow");
+  EXPECT_EQ(dlg->GetAnimation(), 6);
+  EXPECT_EQ(link.requests, (std::vector<uint32_t>{32}));
+  // The capturing flag is cleared: going idle now is not a time-out, and
+  // the suppressed "Ready" is not shown either.
+  link.captureState = "IRS 0";
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetStatusText(), "Buffer Overflow");
+
+  link.typeName = "HalvarIP-1";
+  dlg->Learn();
+  link.captureState = "IRS 4";
+  dlg->Tick();
+  link.captureState = "IRS 1";
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetAnimation(), 13);
+
+  const auto requestsBefore = link.requests.size();
+  link.captureState = "IRS 7";
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetStatusText(), "Checking Quillon device");
+  EXPECT_EQ(link.requests.size(), requestsBefore);
+  link.captureState = "status 12 of 3";  // the first run of digits counts
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetStatusText(), "Checking Quillon device");
+}
+
+TEST_F(LearnDlgTest, UnsupportedFirmwareEndsInNotReadyWithItsMessageBox) {
+  auto dlg = Open(Driver({{"POWER", false}}));
+  link.pending.AddNew(26);
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetState(), CLearnDlg::State::NotReady);
+  EXPECT_EQ(prompt.messages, (std::vector<std::string>{"Firmware not supported."}));
+  EXPECT_FALSE(dlg->GetLearnButton().visible);
+}
+
+// A capture that started just before midnight counts as long at the first
+// tick of the new day, well before the 2 s limit.
+TEST_F(LearnDlgTest, LongCaptureAlsoWhenTheCalendarDateChanges) {
+  std::time_t t = static_cast<std::time_t>(now / 1000);
+  std::tm local{};
+  localtime_r(&t, &local);
+  local.tm_hour = 23;
+  local.tm_min = 59;
+  local.tm_sec = 59;
+  now = static_cast<int64_t>(std::mktime(&local)) * 1000 + 500;
+  auto dlg = Open(Driver({{"POWER", false}}));
+  dlg->Learn();
+  link.captureState = "IRS 5";
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetAnimation(), 4);
+  now += 300;  // still the same day
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetAnimation(), 4);
+  now += 400;  // 00:00:00.2 of the next day, 0.7 s into the capture
+  dlg->Tick();
+  EXPECT_EQ(dlg->GetAnimation(), 5);
 }
 
 }  // namespace

@@ -134,6 +134,46 @@ TEST(ConnectionText, SerialFieldsNameAndTableTexts) {
   EXPECT_EQ(back->GetConnectionText(), fresh.GetConnectionText());
 }
 
+// A field out of range makes the text not valid (999.0.0.1 is never taken
+// as 231.0.0.1), and the problem names the field; a serial port may be a
+// device path, which the texts carry back.
+TEST(ConnectionText, OutOfRangeFieldsAreRefusedAndNamed) {
+  struct Case {
+    const char* text;
+    const char* problem;
+  };
+  const Case bad[] = {{"TCP:999.0.0.1,23", "address: 999 is not 0..255"},
+                      {"TCP:10.0.0.1,99999", "port: 99999 is not 1..65535"},
+                      {"TCP:10.0.0.1,0", "port: 0 is not 1..65535"},
+                      {"TCP:10.0.-1.1,23", "address: -1 is not 0..255"},
+                      {"SERIAL:0,9600,None,8,1,Off", "port: '0' is not a port number (1..65535) or a device path"},
+                      {"SERIAL:COM2,9600,None,8,1,Off", "port: 'COM2' is not a port number (1..65535) or a device path"},
+                      {"SERIAL:2,9600,,8,1,Off", "parity: empty"}};
+  for (const Case& c : bad) {
+    auto parsed = Parse(c.text);
+    ASSERT_TRUE(parsed) << c.text;
+    EXPECT_EQ(parsed->IsValid(), 0) << c.text;
+    EXPECT_EQ(parsed->GetParseProblem(), c.problem) << c.text;
+  }
+  auto unknown = Parse("SERIAL:2,19200,None,8,1,Off");
+  EXPECT_EQ(unknown->IsValid(), 1);
+  EXPECT_EQ(unknown->GetParseProblem().rfind("bit rate: '19200' is not one of 300, 600,", 0), 0u);
+  EXPECT_EQ(Parse("TCP:10.0.0.5,23")->GetParseProblem(), "");
+
+  auto path = Parse("SERIAL:/dev/ttyUSB0,9600,None,8,1,Off,Bench");
+  ASSERT_TRUE(path);
+  auto* serial = static_cast<CQVXConnectionSerial*>(path.get());
+  EXPECT_EQ(path->IsValid(), 1);
+  EXPECT_EQ(serial->GetDevicePath(), "/dev/ttyUSB0");
+  EXPECT_EQ(serial->GetPort(), 0);
+  EXPECT_EQ(path->GetConnectionText(), "SERIAL:/dev/ttyUSB0,9600,None,8,1,Off,Bench,9d");
+  EXPECT_EQ(path->GetDisplayText(), "Port /dev/ttyUSB0 9600,None,8,1,Off, Bench");
+  CQVXConnectionSerial numbered;
+  EXPECT_FALSE(numbered.IsSameEndpoint(*path));
+  numbered.SetDevicePath("/dev/ttyUSB0");
+  EXPECT_TRUE(numbered.IsSameEndpoint(*path));
+}
+
 TEST(SerialParamTable, FixedTablesAndLookups) {
   EXPECT_EQ(CSerialParamTable::GetCount(SerialParam::BitRate), 14);
   EXPECT_EQ(CSerialParamTable::GetCount(SerialParam::Parity), 5);

@@ -100,6 +100,14 @@ class Emulator {
   Emulator& operator=(const Emulator&) = delete;
 
   bool Ready() const { return m_port > 0; }
+  // Ends the emulator at once, as a device that loses power.
+  void Kill() {
+    if (m_pid <= 0) return;
+    ::kill(m_pid, SIGKILL);
+    int status = 0;
+    ::waitpid(m_pid, &status, 0);
+    m_pid = -1;
+  }
   int Port() const { return m_port; }
   const std::string& PtyPath() const { return m_ptyPath; }
   const std::string& Dir() const { return m_dir; }

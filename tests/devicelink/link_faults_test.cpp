@@ -117,5 +117,29 @@ TEST_F(LinkFaultsTest, ShortCaptureKeepsTheAnnouncedSizeAndTheConnection) {
   std::filesystem::remove_all(captures);
 }
 
+// The system's reason a link could not be opened is kept for the window
+// and the command line; the "Socket Error" box gets it once, and only while
+// showing is on.
+TEST_F(LinkFaultsTest, TheReasonALinkCouldNotBeOpenedIsKeptAndShownOnce) {
+  UseSettings();
+  Watcher watch(m_link);
+  m_link.Connect(Tcp(1).get());  // nothing listens on port 1
+  ASSERT_TRUE(watch.WaitForEvent(14, 15000)) << watch.Describe();
+  EXPECT_EQ(m_link.GetLastSocketError(), "Connection refused");
+  EXPECT_FALSE(m_link.TakeSocketErrorToShow().has_value());  // showing is off
+
+  m_link.SetShowSocketErrors(true);
+  m_link.Connect(Tcp(1).get());
+  ASSERT_TRUE(watch.WaitForEvent(14, 15000, 2)) << watch.Describe();
+  EXPECT_EQ(m_link.TakeSocketErrorToShow(), std::optional<std::string>("Connection refused"));
+  EXPECT_FALSE(m_link.TakeSocketErrorToShow().has_value());
+
+  Emulator emulator({});
+  ASSERT_TRUE(emulator.Ready());
+  m_link.Connect(Tcp(emulator.Port()).get());
+  ASSERT_TRUE(watch.WaitForEvent(7, 15000)) << watch.Describe();
+  EXPECT_EQ(m_link.GetLastSocketError(), "");  // a new connection starts clean
+}
+
 }  // namespace
 }  // namespace quillon

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -68,7 +69,12 @@ TEST_F(CliArchiveTest, CreateListExtractChangeAndInspect) {
   ASSERT_EQ(Cli("archive add out.pkg b.ini --as renamed.ini").status, 0);
   ASSERT_EQ(Cli("archive remove out.pkg B.INI").status, 0);
   EXPECT_EQ(Cli("archive remove out.pkg nothere").status, 1);
-  const CliRun extract = Cli("archive extract out.pkg renamed.ini a.txt -o .");
+  // a.txt is still here: it is replaced only with --force.
+  const CliRun refused = Cli("archive extract out.pkg renamed.ini a.txt -o .");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out, "quillon-cli: ./a.txt: file exists (use --force to replace it)\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("renamed.ini")));
+  const CliRun extract = Cli("archive extract out.pkg renamed.ini a.txt -o . --force");
   ASSERT_EQ(extract.status, 0) << extract.out;
   EXPECT_EQ(ReadFile(dir.Path("renamed.ini")), "x=1");
   EXPECT_EQ(ReadFile(dir.Path("a.txt")), text);
@@ -106,6 +112,30 @@ TEST_F(CliArchiveTest, LzssEncodeAndDecode) {
   ASSERT_EQ(Cli("lzss encode empty e.lz").status, 0);
   EXPECT_EQ(ReadFile(dir.Path("e.lz")), "");
   EXPECT_EQ(Cli("lzss decode missing x").status, 1);
+}
+
+TEST_F(CliArchiveTest, TwoFilesOfOneNameAreRefusedAndALinkedArchiveStaysALink) {
+  ASSERT_EQ(std::system(("mkdir -p '" + dir.Path("a") + "' '" + dir.Path("b") + "'").c_str()), 0);
+  WriteFile(dir.Path("a/tv.vir"), "first driver");
+  WriteFile(dir.Path("b/TV.VIR"), "second driver");
+  const CliRun twice = Cli("archive create both.pkg a/tv.vir b/TV.VIR");
+  EXPECT_EQ(twice.status, 1);
+  EXPECT_EQ(twice.out, "quillon-cli: b/TV.VIR: a member named TV.VIR comes from a/tv.vir already\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("both.pkg")));
+
+  ASSERT_EQ(Cli("archive create real.pkg a/tv.vir").status, 0);
+  std::filesystem::create_symlink("real.pkg", dir.Path("link.pkg"));
+  WriteFile(dir.Path("notes.txt"), "notes notes notes");
+  ASSERT_EQ(Cli("archive add link.pkg notes.txt").status, 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("link.pkg")));
+  const CliRun list = Cli("archive list real.pkg --json");
+  ASSERT_EQ(list.status, 0) << list.out;
+  EXPECT_EQ(nlohmann::json::parse(list.out)["members"].size(), 2u);
+  // --force replaces an archive instead of adding to it.
+  ASSERT_EQ(Cli("archive create real.pkg notes.txt --force").status, 0);
+  EXPECT_EQ(nlohmann::json::parse(Cli("archive list real.pkg --json").out)["members"].size(), 1u);
+  const CliRun one = Cli("archive extract real.pkg notes.txt -o -");
+  EXPECT_EQ(one.out, "notes notes notes");
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ class CliDriver : public ::testing::Test {
       std::ofstream json(Path("in.json"), std::ios::binary);
       json << out_;
     }
-    ASSERT_EQ(Run("driver build '" + Path("in.json") + "' '" + Path("back.vir") + "'"), 0) << label << ": " << err_;
+    ASSERT_EQ(Run("driver build '" + Path("in.json") + "' '" + Path("back.vir") + "' --force"), 0) << label << ": " << err_;
     const std::string back = Read(Path("back.vir"));
     EXPECT_EQ(back, std::string(image.begin(), image.end())) << label;
   }

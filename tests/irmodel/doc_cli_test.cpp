@@ -56,7 +56,7 @@ class DocCli : public ::testing::Test {
 TEST_F(DocCli, NewDriverShowsTheMaintainedEntries) {
   const CliRun made = Cli("driver new tv.vir --type 'tv tuner' --manufacturer 'Acme & Co' --model T1");
   ASSERT_EQ(made.status, 0) << made.err;
-  EXPECT_EQ(made.out, "33 functions\n");
+  EXPECT_EQ(made.out, "tv.vir: 33 function slots of device type TV TUNER\n");
   EXPECT_EQ(made.err, "Illegal Characters removed.\n");
   const CliRun shown = Cli("driver show tv.vir --json");
   ASSERT_EQ(shown.status, 0) << shown.err;
@@ -81,7 +81,16 @@ TEST_F(DocCli, ImportMessagesOnStderrInOrder) {
         "[function_0]\nfunction_name=ONE\nsub0_divider=3000\nsub0_times=0x10,0x20\nsub0_body_selectors=0x01\n"
         "[function_1]\nfunction_name=one\n"
         "[function_2]\nfunction_name=TWO\nsub0_divider=1736\nsub0_times=0x123456\nsub0_body_selectors=0x00\n");
-  const CliRun run = Cli("driver import in.ini out.vir");
+  // With --lenient the messages are all stderr holds; without, one more
+  // line says the result may not be usable and the exit status is 1.
+  const CliRun strict = Cli("driver import in.ini strict.vir");
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_EQ(strict.err.rfind("sub of fcn 0: Invalid timebase\nfcn 1: Bad/Duplicate name\nList Value Truncated\n"
+                             "quillon-cli: in.ini: 3 import messages; strict.vir was written",
+                             0),
+            0u)
+      << strict.err;
+  const CliRun run = Cli("driver import in.ini out.vir --lenient");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "sub of fcn 0: Invalid timebase\nfcn 1: Bad/Duplicate name\nList Value Truncated\n");
   const CliRun shown = Cli("driver show out.vir --json");

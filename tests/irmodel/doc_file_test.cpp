@@ -234,6 +234,8 @@ TEST_F(DocFile, FileSystemFailuresLeaveOldFileAndNoTemporary) {
   ASSERT_EQ(prompt_.boxes.size(), 1u);
   EXPECT_EQ(prompt_.boxes[0].text, "Unexpected CFileException");
   EXPECT_EQ(prompt_.boxes[0].caption, "save error");
+  // The box keeps its fixed text; the document also says what went wrong.
+  EXPECT_EQ(doc_->GetLastError(), path + ": File too large");
   const std::vector<std::uint8_t> kept = Bytes(path);
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "old contents");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 1);
@@ -242,6 +244,7 @@ TEST_F(DocFile, FileSystemFailuresLeaveOldFileAndNoTemporary) {
   std::ofstream(folder_.File("notafolder")) << "x";
   EXPECT_FALSE(doc_->OnSaveDocument(folder_.File("notafolder") + "/x.vir"));
   EXPECT_EQ(prompt_.boxes.back().text, "Unexpected CFileException");
+  EXPECT_EQ(doc_->GetLastError(), folder_.File("notafolder") + "/x.vir: Not a directory");
   // A target that is a folder is not replaced.
   std::filesystem::create_directory(folder_.File("adir"));
   EXPECT_FALSE(doc_->OnSaveDocument(folder_.File("adir")));

@@ -80,7 +80,7 @@ TEST_F(CliLibrary, OpenWritesTheDriverTheDialogWouldOpen) {
   ASSERT_EQ(Run(abc + "--version 4 '" + out + "'", nullptr, &err), 0) << err;
   EXPECT_EQ(ReadFile(out), abc4_);
   EXPECT_EQ(Run(abc + "--version 4 '" + out + "'", nullptr, &err), 1);
-  EXPECT_EQ(err, "quillon-cli: " + out + ": already exists (--force replaces it)\n");
+  EXPECT_EQ(err, "quillon-cli: " + out + ": file exists (use --force to replace it)\n");
   EXPECT_EQ(Run(abc + "--version 3 --force '" + out + "'", nullptr, &err), 1);
   EXPECT_NE(err.find("has no version 3 (it has 2, 4)"), std::string::npos) << err;
 

@@ -62,9 +62,9 @@ TEST_F(CliPackageTest, CreateAtEveryLevelListsAndExtractsIdentically) {
     ASSERT_EQ(doc["files"].size(), 2u);
     EXPECT_EQ(doc["files"][1]["name"], "noise.bin");
     EXPECT_EQ(doc["files"][1]["folder"], "data");
-    ASSERT_EQ(Run("package extract " + Q(pkg) + " A.INI " + Q(dir_ / "a.out")), 0);
+    ASSERT_EQ(Run("package extract " + Q(pkg) + " A.INI " + Q(dir_ / "a.out") + " --force"), 0);
     EXPECT_TRUE(ReadBytes(dir_ / "a.out") == text);
-    ASSERT_EQ(Run("package extract " + Q(pkg) + " noise.bin " + Q(dir_ / "n.out") + " --folder DATA"), 0);
+    ASSERT_EQ(Run("package extract " + Q(pkg) + " noise.bin " + Q(dir_ / "n.out") + " --folder DATA --force"), 0);
     EXPECT_TRUE(ReadBytes(dir_ / "n.out") == noise);
   }
   EXPECT_EQ(Run("package extract " + Q(dir_ / "p1.pkg") + " missing " + Q(dir_ / "x")), 1);
@@ -89,8 +89,12 @@ TEST_F(CliPackageTest, NestedPackagesAndLibraryProbe) {
   ASSERT_EQ(Run("package create " + Q(dir_ / "lib/drivers.pkg") + " " + Q(dir_ / "irsupport.ini") + " " +
                 Q(dir_ / "ABC_4.vir")),
             0);
+  // ABC_4.vir is no driver: the probe reports everything and fails.
   std::string out;
-  ASSERT_EQ(Run("library probe --json " + Q(dir_ / "lib"), &out), 0) << ReadBytes(dir_ / "stderr.txt").size();
+  ASSERT_EQ(Run("library probe --json " + Q(dir_ / "lib"), &out), 1);
+  const std::vector<std::uint8_t> err = ReadBytes(dir_ / "stderr.txt");
+  EXPECT_EQ(std::string(err.begin(), err.end()),
+            "quillon-cli: " + dir_ / "lib/drivers.pkg: ABC_4.vir: not a readable driver (Corrupt File)\n");
   const auto doc = nlohmann::json::parse(out);
   ASSERT_EQ(doc["packages"].size(), 2u);
   const auto& drivers = doc["packages"][0];  // drivers.pkg sorts first
@@ -102,6 +106,40 @@ TEST_F(CliPackageTest, NestedPackagesAndLibraryProbe) {
   EXPECT_EQ(drivers["drivers"][0]["read"], true);  // first byte zero, still read
   EXPECT_EQ(drivers["drivers"][1]["size"], 0);     // ABC_5.vir is not in the package
   EXPECT_EQ(doc["packages"][1]["irsupport"]["size"], 0);  // outer.pkg holds only packages
+}
+
+TEST_F(CliPackageTest, SameNamedMembersDamagedPackagesAndTimesAsDates) {
+  WriteBytes(dir_ / "a.ini", Text(3000));
+  std::filesystem::create_directories(dir_ / "other");
+  WriteBytes(dir_ / "other/A.INI", Text(10));
+  const std::string both = "package create " + Q(dir_ / "both.pkg") + " " + Q(dir_ / "a.ini") + " " + Q(dir_ / "other/A.INI");
+  EXPECT_EQ(Run(both), 1);
+  const std::vector<std::uint8_t> err = ReadBytes(dir_ / "stderr.txt");
+  EXPECT_EQ(std::string(err.begin(), err.end()),
+            "quillon-cli: " + dir_ / "other/A.INI" + ": a member named A.INI is already in the package (name one of them with FILE=NAME)\n");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "both.pkg"));
+  ASSERT_EQ(Run(both.substr(0, both.size() - 1) + "=second.ini'"), 0);
+
+  std::string listing;
+  ASSERT_EQ(Run("package list --json " + Q(dir_ / "both.pkg"), &listing), 0);
+  const auto doc = nlohmann::json::parse(listing);
+  const std::string time = doc["files"][0]["time"];
+  ASSERT_EQ(time.size(), 20u) << time;  // 2024-03-05T14:07:09Z
+  EXPECT_EQ(time[4], '-');
+  EXPECT_EQ(time[10], 'T');
+  EXPECT_EQ(time.back(), 'Z');
+
+  // Cut short: the member table is lost, and the package says so.
+  std::vector<std::uint8_t> bytes = ReadBytes(dir_ / "both.pkg");
+  bytes.resize(bytes.size() - 10);
+  WriteBytes(dir_ / "cut.pkg", bytes);
+  EXPECT_EQ(Run("package list " + Q(dir_ / "cut.pkg")), 1);
+  const std::vector<std::uint8_t> cut = ReadBytes(dir_ / "stderr.txt");
+  EXPECT_EQ(std::string(cut.begin(), cut.end()),
+            "quillon-cli: " + dir_ / "cut.pkg" + ": damaged package: its header announces 2 members, 0 could be read\n");
+  std::filesystem::create_directories(dir_ / "lib");
+  std::filesystem::copy_file(dir_ / "cut.pkg", dir_ / "lib/cut.pkg");
+  EXPECT_EQ(Run("library probe " + Q(dir_ / "lib")), 1);
 }
 
 }  // namespace

@@ -123,5 +123,30 @@ TEST(SafeFile, FailuresNameTheFileAndTheReasonAndKeepTheOldFile) {
   EXPECT_FALSE(OutputExists("/dev/null"));
 }
 
+TEST(SafeFile, AStreamingWriterShowsNothingUntilCommitAndAbortKeepsTheOldFile) {
+  TempFolder dir;
+  const std::string file = dir.File("pkg.bin");
+  WriteFileSafely(file, std::string("old"));
+  {
+    SafeFileWriter writer(file);
+    writer.Write("new ", 4);
+    writer.Write("bytes", 5);
+    EXPECT_EQ(Slurp(file), "old");
+    // Destroyed without Commit: a failed codec run leaves no trace.
+  }
+  EXPECT_EQ(Slurp(file), "old");
+  EXPECT_EQ(EntryCount(dir.path), 1u);
+
+  fs::create_symlink("pkg.bin", dir.File("link.bin"));
+  SafeFileWriter writer(dir.File("link.bin"));
+  EXPECT_EQ(writer.Kind(), OutputKind::Replace);
+  writer.Write("streamed", 8);
+  writer.Commit();
+  EXPECT_EQ(writer.Fd(), -1);
+  EXPECT_EQ(Slurp(file), "streamed");
+  EXPECT_TRUE(fs::is_symlink(dir.File("link.bin")));
+  EXPECT_EQ(EntryCount(dir.path), 2u);
+}
+
 }  // namespace
 }  // namespace quillon

@@ -137,7 +137,7 @@ TEST_F(SignalCli, ReplacesAnExistingOutputOnlyWithForce) {
   Write("tv.vir", "keep me");
   const CliRun refused = Cli("signal convert tv.ir tv.vir");
   EXPECT_EQ(refused.status, 1);
-  EXPECT_EQ(refused.err, "quillon-cli: tv.vir: exists (use --force to replace it)\n");
+  EXPECT_EQ(refused.err, "quillon-cli: tv.vir: file exists (use --force to replace it)\n");
   EXPECT_EQ(Read("tv.vir"), "keep me");
   EXPECT_EQ(Cli("signal convert tv.ir tv.vir --force").status, 0);
   EXPECT_NE(Read("tv.vir"), "keep me");

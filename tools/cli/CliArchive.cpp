@@ -2,6 +2,7 @@
 // the VelmorArchive component, created by class identifier like any other
 // client does (registered server, else the server library found beside the
 // program or in the build tree).
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -24,10 +25,26 @@ namespace {
 using namespace com;
 using filetools::IVelmorArchive;
 
-std::string Hex(HRESULT hr) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+// What a failed call of the component means, in words.
+std::string Reason(HRESULT hr) {
+  switch (static_cast<uint32_t>(hr)) {
+    case static_cast<uint32_t>(E_OUTOFMEMORY): return "out of memory";
+    case static_cast<uint32_t>(E_INVALIDARG): return "invalid name or argument";
+    case static_cast<uint32_t>(STG_E_FILENOTFOUND): return "No such file or directory";
+    case static_cast<uint32_t>(STG_E_ACCESSDENIED): return "Permission denied";
+    case static_cast<uint32_t>(STG_E_FILEALREADYEXISTS): return "File exists";
+    default: break;
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, "the archive component failed (result 0x%08X)", static_cast<unsigned>(hr));
   return text;
+}
+
+// The member name the component stores for NAME: the file name without
+// its folders (as CVmArchiveFormat::NormalizeName makes it).
+std::string MemberNameOf(const std::string& name) {
+  const size_t cut = name.find_last_of("/\\");
+  return cut == std::string::npos ? name : name.substr(cut + 1);
 }
 
 bool Exists(const std::string& path) {
@@ -49,7 +66,7 @@ class Archive {
                                                          CLSCTX_INPROC_SERVER, filetools::IID_IVelmorArchive,
                                                          archive_.OutVoid());
     if (FAILED(hr))
-      throw CliError("cannot create the archive component (" + Hex(hr) +
+      throw CliError("the archive component cannot be created (" + Reason(hr) +
                      "): register VelmorFileTools with quillon-regsvr or keep it beside quillon-cli");
   }
   Archive(const Archive&) = delete;
@@ -60,30 +77,32 @@ class Archive {
   IVelmorArchive* operator->() const { return archive_.Get(); }
 
   // Opens an existing archive (must exist unless create is true).
-  void Open(const std::string& path, bool create) {
-    if (!create && !IsFile(path)) throw CliError("cannot open " + path + ": no such file");
+  // REPLACE: an existing file that is not an archive is written over.
+  void Open(const std::string& path, bool create, bool replace = false) {
+    if (!create) CheckReadable(path);
     ComBstr p(path);
     const HRESULT hr = archive_->Open(p.Get());
-    if (FAILED(hr)) throw CliError("cannot open " + path + ": not a readable archive (" + Hex(hr) + ")");
+    if (FAILED(hr) && !replace) throw CliError(path + ": not a readable archive");
   }
   void Close(const std::string& path) {
+    CheckOutput(path, true);  // the reason it cannot be written, if it cannot
     ComBstr empty;
     const HRESULT hr = archive_->Close(empty.Get());
-    if (FAILED(hr)) throw CliError("cannot write " + path + " (" + Hex(hr) + ")");
+    if (FAILED(hr)) throw CliError(path + ": cannot be written (" + Reason(hr) + ")");
   }
   std::vector<std::string> Names() {
     int32_t count = 0;
-    Check(archive_->GetFileCount(&count), "reading the member list");
+    Check(archive_->GetFileCount(&count), "the member list");
     std::vector<std::string> names;
     for (int32_t i = 0; i < count; ++i) {
       ComBstr name;
-      Check(archive_->IndexedGetName(i, name.Out()), "reading the member list");
+      Check(archive_->IndexedGetName(i, name.Out()), "the member list");
       names.push_back(name.Utf8());
     }
     return names;
   }
   static void Check(HRESULT hr, const std::string& what) {
-    if (FAILED(hr)) throw CliError(what + " failed (" + Hex(hr) + ")");
+    if (FAILED(hr)) throw CliError(what + ": " + Reason(hr));
   }
 
  private:
@@ -117,10 +136,10 @@ void List(const std::string& path, bool json) {
   for (size_t i = 0; i < names.size(); ++i) {
     const auto index = static_cast<int32_t>(i);
     int32_t size = 0, stored = 0, minor = 0, major = 0, origin = 0;
-    Archive::Check(archive->IndexedGetSize(index, &size), "reading " + names[i]);
-    Archive::Check(archive->IndexedGetCompressedSize(index, &stored), "reading " + names[i]);
-    Archive::Check(archive->IndexedGetVersion(index, &minor, &major), "reading " + names[i]);
-    Archive::Check(archive->IndexedGetOrigin(index, &origin), "reading " + names[i]);
+    Archive::Check(archive->IndexedGetSize(index, &size), path + ": " + names[i]);
+    Archive::Check(archive->IndexedGetCompressedSize(index, &stored), path + ": " + names[i]);
+    Archive::Check(archive->IndexedGetVersion(index, &minor, &major), path + ": " + names[i]);
+    Archive::Check(archive->IndexedGetOrigin(index, &origin), path + ": " + names[i]);
     const bool compressed = archive->IndexedIsCompressed(index) == S_OK;
     members.push_back({{"name", names[i]},
                        {"size", size},
@@ -134,6 +153,11 @@ void List(const std::string& path, bool json) {
     std::cout << nlohmann::json{{"archive", path}, {"members", members}}.dump(2) << "\n";
     return;
   }
+  if (members.empty()) {
+    std::cout << "The archive has no members.\n";
+    return;
+  }
+  std::printf("%-32s %10s %10s %-3s %6s %4s %s\n", "NAME", "SIZE", "STORED", "LZ", "VER", "ORIG", "TIME");
   for (const auto& m : members) {
     std::printf("%-32s %10d %10d %-3s %6s %4d %s\n", m["name"].get<std::string>().c_str(), m["size"].get<int>(),
                 m["stored_size"].get<int>(), m["compressed"].get<bool>() ? "lz" : "-",
@@ -148,11 +172,11 @@ void Info(const std::string& path, bool json) {
   const bool validName = archive->IsValidArchive(p.Get(), &hOrigin, &hMinor, &hMajor) == S_OK;
   archive.Open(path, false);
   int32_t count = 0, minor = 0, major = 0, origin = 0;
-  Archive::Check(archive->GetFileCount(&count), "reading the archive");
-  Archive::Check(archive->GetArchiveVersion(&minor, &major), "reading the archive");
-  Archive::Check(archive->GetArchiveOrigin(&origin), "reading the archive");
+  Archive::Check(archive->GetFileCount(&count), path);
+  Archive::Check(archive->GetArchiveVersion(&minor, &major), path);
+  Archive::Check(archive->GetArchiveOrigin(&origin), path);
   ComBstr notes;
-  Archive::Check(archive->GetArchiveNotes(notes.Out()), "reading the notes");
+  Archive::Check(archive->GetArchiveNotes(notes.Out()), path + ": the notes");
   const nlohmann::json info{{"archive", path},
                             {"version", std::to_string(major) + "." + std::to_string(minor)},
                             {"origin", origin},
@@ -167,35 +191,63 @@ void Info(const std::string& path, bool json) {
             << "\nmembers: " << count << "\nnotes: " << notes.Utf8() << "\n";
 }
 
-void Add(const std::string& path, const std::vector<std::string>& files, const std::string& as, bool create) {
+void Add(const std::string& path, const std::vector<std::string>& files, const std::string& as, bool create,
+         bool force) {
   if (files.empty()) throw UsageError("name at least one file to add");
   if (!as.empty() && files.size() != 1) throw UsageError("--as needs exactly one file");
-  if (create && Exists(path)) throw CliError(path + " already exists (use \"archive add\" to change it)");
-  for (const auto& f : files)
-    if (!IsFile(f)) throw CliError("cannot read " + f + ": no such file");
+  if (create && Exists(path) && !force) {
+    throw CliError(path + ": file exists (use --force to replace it, or \"archive add\" to change it)");
+  }
+  // Two files of one name would become one member: the second would
+  // silently replace the first.
+  std::vector<std::string> members;
+  for (const auto& f : files) {
+    CheckReadable(f);
+    if (!IsFile(f)) throw CliError(f + ": not a regular file");
+    const std::string member = MemberNameOf(as.empty() ? f : as);
+    for (size_t i = 0; i < members.size(); ++i) {
+      if (strcasecmp(members[i].c_str(), member.c_str()) == 0) {
+        throw CliError(f + ": a member named " + member + " comes from " + files[i] + " already");
+      }
+    }
+    members.push_back(member);
+  }
   Archive archive;
-  archive.Open(path, true);
+  archive.Open(path, true, create && force);
+  if (create && force) Archive::Check(archive->RemoveAll(), path);
   for (const auto& f : files) {
     ComBstr file(f);
     ComBstr name(as.empty() ? f : as);
     const HRESULT hr = archive->AddFileAs(file.Get(), name.Get());
-    if (FAILED(hr)) throw CliError("cannot add " + f + " (" + Hex(hr) + (IsFile(f) ? "; empty files cannot be stored)" : ")"));
+    if (FAILED(hr)) {
+      struct stat st {};
+      const bool empty = ::stat(f.c_str(), &st) == 0 && st.st_size == 0;
+      throw CliError(f + ": cannot be added (" + (empty ? std::string("an empty file cannot be stored") : Reason(hr)) + ")");
+    }
   }
   archive.Close(path);
 }
 
-void Extract(const std::string& path, const std::vector<std::string>& wanted, const std::string& folder) {
+void Extract(const std::string& path, const std::vector<std::string>& wanted, const std::string& folder, bool force) {
   Archive archive;
   archive.Open(path, false);
   const std::vector<std::string> names = wanted.empty() ? archive.Names() : wanted;
+  std::vector<std::string> targets;
   for (const auto& name : names) {
     ComBstr member(name);
-    if (archive->IsInArchive(member.Get()) != S_OK) throw CliError(name + " is not in " + path);
-    const std::string target = (folder.empty() ? std::string(".") : folder) + "/" + name;
-    ComBstr out(target);
+    if (archive->IsInArchive(member.Get()) != S_OK) throw CliError(path + ": no member named " + name);
+    // "-" writes one member to standard output.
+    const std::string target = folder == "-" ? std::string("-") : (folder.empty() ? std::string(".") : folder) + "/" + name;
+    CheckOutput(target, force);
+    targets.push_back(target);
+  }
+  if (folder == "-" && names.size() != 1) throw UsageError("-o - writes one member; name exactly one");
+  for (size_t i = 0; i < names.size(); ++i) {
+    ComBstr member(names[i]);
+    ComBstr out(targets[i]);
     const HRESULT hr = archive->ExtractToFile(member.Get(), out.Get());
-    if (FAILED(hr)) throw CliError("cannot extract " + name + " to " + target + " (" + Hex(hr) + ")");
-    std::cout << target << "\n";
+    if (FAILED(hr)) throw CliError(targets[i] + ": " + names[i] + " cannot be extracted (" + Reason(hr) + ")");
+    if (folder != "-") std::cout << targets[i] << "\n";
   }
 }
 
@@ -204,7 +256,7 @@ void RemoveMembers(const std::string& path, const std::vector<std::string>& name
   archive.Open(path, false);
   for (const auto& name : names) {
     ComBstr member(name);
-    if (FAILED(archive->Remove(member.Get()))) throw CliError(name + " is not in " + path);
+    if (FAILED(archive->Remove(member.Get()))) throw CliError(path + ": no member named " + name);
   }
   archive.Close(path);
 }
@@ -214,24 +266,26 @@ void Notes(const std::string& path, const std::string* set) {
   archive.Open(path, false);
   if (set) {
     ComBstr text(*set);
-    Archive::Check(archive->SetArchiveNotes(text.Get()), "setting the notes");
+    Archive::Check(archive->SetArchiveNotes(text.Get()), path + ": the notes");
     archive.Close(path);
     return;
   }
   ComBstr notes;
-  Archive::Check(archive->GetArchiveNotes(notes.Out()), "reading the notes");
+  Archive::Check(archive->GetArchiveNotes(notes.Out()), path + ": the notes");
   std::cout << notes.Utf8() << "\n";
 }
 
 void RegisterArchive(CLI::App& app) {
   CLI::App& group = Group(app, "archive", "Create, list, change and extract archives (.pkg)");
   {
-    auto* cmd = group.add_subcommand("create", "Create the archive OUT from files (OUT must not exist)");
+    auto* cmd = group.add_subcommand("create", "Create the archive OUT from files (OUT must not exist unless --force)");
     auto out = std::make_shared<std::string>();
     auto files = std::make_shared<std::vector<std::string>>();
+    auto force = std::make_shared<bool>(false);
     cmd->add_option("OUT", *out, "Archive to create")->required();
-    cmd->add_option("FILE", *files, "Files to store (under their file names)")->required();
-    cmd->callback([=] { Add(*out, *files, "", true); });
+    cmd->add_option("FILE", *files, "Files to store (under their file names, which must differ)")->required();
+    AddForceFlag(cmd, *force);
+    cmd->callback([=] { Add(*out, *files, "", true, *force); });
   }
   {
     auto* cmd = group.add_subcommand("list", "List the members of an archive");
@@ -251,17 +305,20 @@ void RegisterArchive(CLI::App& app) {
     cmd->add_option("ARCHIVE", *path, "Archive file")->required();
     cmd->add_option("FILE", *files, "Files to store")->required();
     cmd->add_option("--as", *as, "Member name for a single file");
-    cmd->callback([=] { Add(*path, *files, *as, false); });
+    cmd->callback([=] { Add(*path, *files, *as, false, false); });
   }
   {
     auto* cmd = group.add_subcommand("extract", "Extract members (all when none are named)");
     auto path = std::make_shared<std::string>();
     auto names = std::make_shared<std::vector<std::string>>();
     auto folder = std::make_shared<std::string>(".");
+    auto force = std::make_shared<bool>(false);
     cmd->add_option("ARCHIVE", *path, "Archive file")->required();
     cmd->add_option("NAME", *names, "Members to extract");
-    cmd->add_option("-o,--output", *folder, "Folder to extract into (default: current folder)");
-    cmd->callback([=] { Extract(*path, *names, *folder); });
+    cmd->add_option("-o,--output", *folder,
+                    "Folder to extract into (default: current folder); - writes the one member named to standard output");
+    AddForceFlag(cmd, *force);
+    cmd->callback([=] { Extract(*path, *names, *folder, *force); });
   }
   {
     auto* cmd = group.add_subcommand("remove", "Remove members");

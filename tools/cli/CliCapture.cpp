@@ -29,6 +29,7 @@
 #include "irmodel/TQVXIr.h"
 #include "irmodel/TQVXIrException.h"
 #include "irmodel/TQVXIrFunction.h"
+#include "irmodel/TQVXIrLoadBuffer.h"
 #include "irmodel/TQVXIrSubFunction.h"
 #include "platform/Cp1252.h"
 #include "tools/cli/CliCommand.h"
@@ -55,8 +56,9 @@ std::optional<TIrAnalysisMethod> ParseAnalysis(const std::string& text) {
 TIrCaptureSettings LoadSettings(TIrCaptureKind kind, const std::string& path) {
   TIrCaptureSettings settings = TIrCaptureSettings::Defaults(kind);
   if (path.empty()) return settings;
+  CheckReadable(path);
   CMemINI ini;
-  if (!ini.LoadFile(path)) throw CliError("cannot read settings file " + path);
+  if (!ini.LoadFile(path)) throw CliError(path + ": cannot be read");
   settings.ReadOverrides(ini, kind);
   return settings;
 }
@@ -71,6 +73,7 @@ std::unique_ptr<Analysis> AnalyseFile(TIrCaptureKind kind, const std::string& fi
                                       const std::string& method) {
   const std::string bytes = ReadFileBytes(file);
   if (bytes.size() > 0x7FFFFFFF) throw CliError(file + ": capture too large");
+  if (bytes.empty()) throw CliError((file == "-" ? std::string("standard input") : file) + ": the capture is empty");
   auto analysis = std::make_unique<Analysis>();
   analysis->result.min_repeats = std::clamp(repeats, 0, 15);
   TIrCaptureSettings settings = LoadSettings(kind, settingsPath);
@@ -130,9 +133,12 @@ void PrintAnalysis(const Analysis& a, bool json) {
 }
 
 std::unique_ptr<TQVXIr> LoadDriver(const std::string& path) {
-  ReadFileBytes(path);  // a readable file, or a clear message naming it
+  const std::string bytes = ReadFileBytes(path);  // a readable file, or a clear message naming it
   try {
-    return std::make_unique<TQVXIr>(path.c_str());
+    auto driver = std::make_unique<TQVXIr>();
+    TQVXIrLoadBuffer stream(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    driver->Load(stream);
+    return driver;
   } catch (const TQVXIrException& e) {
     throw CliError(path + ": " + e.what());
   }
@@ -156,17 +162,28 @@ void RegisterCapture(CLI::App& app) {
     auto repeats = std::make_shared<int>(4);
     auto brief = std::make_shared<bool>(false);
     auto json = std::make_shared<bool>(false);
+    auto lenient = std::make_shared<bool>(false);
     auto method = std::make_shared<std::string>();
     cmd->add_option("--kind", *kind, "Learner kind: qvx or halvar")->required();
-    cmd->add_option("FILE", *file, "Raw capture file")->required();
+    cmd->add_option("FILE", *file, "Raw capture file; - reads standard input")->required();
     cmd->add_option("--settings", *settings, "Settings file with capture-setting overrides");
-    cmd->add_option("--repeats", *repeats, "Minimum repeat count stored (0-15, default 4)");
+    cmd->add_option("--repeats", *repeats, "Minimum repeat count stored (0-15, default 4)")->check(CLI::Range(0, 15));
     cmd->add_flag("--brief", *brief, "Brief analysis (one merge pass for QVX captures)");
-    cmd->add_flag("--json", *json, "JSON output");
+    AddJsonFlag(cmd, *json,
+                "{\"result\":0,\"status\":TEXT,\"divider\":N,\"carrier_hz\":N,\"modulated\":BOOL,"
+                "\"repeat_count\":N,\"times\":[...],\"header_selectors\":[...],\"body_selectors\":[...]}");
+    AddLenientFlag(cmd, *lenient);
     cmd->add_option("--analysis", *method, kAnalysisHelp);
     cmd->callback([=] {
       const auto analysis = AnalyseFile(ParseKind(*kind), *file, *settings, *repeats, *brief, *method);
       PrintAnalysis(*analysis, *json);
+      // The result is printed either way; an unsuccessful analysis fails.
+      if (analysis->code != 0 && !*lenient) {
+        std::cout.flush();
+        throw CliError((*file == "-" ? std::string("standard input") : *file) + ": analysis unsuccessful (result " +
+                       std::to_string(analysis->code) + ": " +
+                       TIrCaptureStatus::Compose(analysis->result, false, nullptr).text + ") (--lenient accepts this)");
+      }
     });
   }
   {
@@ -178,7 +195,7 @@ void RegisterCapture(CLI::App& app) {
     auto settings = std::make_shared<std::string>();
     auto method = std::make_shared<std::string>();
     cmd->add_option("--kind", *kind, "Learner kind: qvx or halvar")->required();
-    cmd->add_option("FILE", *file, "Raw capture file")->required();
+    cmd->add_option("FILE", *file, "Raw capture file; - reads standard input")->required();
     cmd->add_option("--driver", *driver, "Driver file (.vir)")->required();
     cmd->add_option("--function", *function, "Function to verify against")->required();
     cmd->add_option("--settings", *settings, "Settings file with capture-setting overrides");
@@ -189,7 +206,9 @@ void RegisterCapture(CLI::App& app) {
       const TQVXIrFunction& fn = FindFunction(*ir, *driver, *function);
       const auto analysis = AnalyseFile(k, *file, *settings, 4, false, *method);
       const auto report = TIrCaptureStatus::Compose(analysis->result, true, &fn);
-      if (report.animation != TIrCaptureStatus::kVerifySuccessful) throw CliError(report.text);
+      if (report.animation != TIrCaptureStatus::kVerifySuccessful) {
+        throw CliError((*file == "-" ? std::string("standard input") : *file) + ": " + report.text);
+      }
       std::cout << report.text << "\n";
     });
   }
@@ -198,7 +217,7 @@ void RegisterCapture(CLI::App& app) {
     auto file = std::make_shared<std::string>();
     auto function = std::make_shared<std::string>();
     auto json = std::make_shared<bool>(false);
-    cmd->add_option("FILE", *file, "Driver file (.vir)")->required();
+    cmd->add_option("FILE", *file, "Driver file (.vir); - reads standard input")->required();
     cmd->add_option("--function", *function, "Function name")->required();
     cmd->add_flag("--json", *json, "JSON output");
     cmd->callback([=] {
@@ -245,22 +264,29 @@ void RegisterCapture(CLI::App& app) {
     auto kind = std::make_shared<std::string>();
     auto out = std::make_shared<std::string>();
     auto timelinePath = std::make_shared<std::string>();
+    auto force = std::make_shared<bool>(false);
     auto options = std::make_shared<IrSynth::Options>();
     std::string protocols;
     for (const auto& p : IrSynth::Protocols()) protocols += (protocols.empty() ? "" : "|") + p;
     cmd->add_option("--protocol", *protocol, protocols)->required();
     cmd->add_option("--kind", *kind, "Learner kind: qvx or halvar")->required();
-    cmd->add_option("OUT", *out, "Output file")->required();
+    cmd->add_option("OUT", *out, "Output file; - writes standard output")->required();
     cmd->add_option("--address", options->address, "Device address");
     cmd->add_option("--command", options->command, "Command number");
     cmd->add_option("--frames", options->frames, "Frames of the held button (default 4)");
     cmd->add_option("--seed", options->seed, "Seed of the measurement noise");
     cmd->add_option("--jitter", options->jitter, "Largest relative duration error (default 0.02)");
     cmd->add_option("--timeline", *timelinePath, "Also write the ideal timeline as JSON");
+    AddForceFlag(cmd, *force);
     cmd->callback([=] {
       const TIrCaptureKind k = ParseKind(*kind);
-      if (!IrSynth::IsProtocol(*protocol)) throw UsageError("unknown protocol '" + *protocol + "'");
+      if (!IrSynth::IsProtocol(*protocol)) {
+        const std::string close = Suggest(*protocol, IrSynth::Protocols());
+        throw UsageError("unknown protocol '" + *protocol + "'" + (close.empty() ? "" : "; did you mean '" + close + "'?"));
+      }
       if (options->jitter < 0.0 || options->jitter > 0.5) throw UsageError("--jitter must be 0 to 0.5");
+      CheckOutput(*out, *force);
+      if (!timelinePath->empty()) CheckOutput(*timelinePath, *force);
       const TIrTimeline timeline = IrSynth::Make(*protocol, *options);
       const auto bytes = k == TIrCaptureKind::QVX ? IrSynth::ToQVX(timeline, *options)
                                                   : IrSynth::ToHalvar(timeline, *options);

@@ -5,6 +5,9 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
+
+#include "tools/cli/CliSupport.h"
 
 namespace quillon::cli {
 
@@ -27,11 +30,13 @@ bool RegisterGroup(const char* id, GroupRegistrar registrar);
 // source files can add commands to one group ("driver", "device", ...).
 CLI::App& Group(CLI::App& app, const std::string& name, const std::string& description);
 
-// Reads a whole file as bytes; throws CliError naming the file on failure.
+// Reads a whole file as bytes ("-": standard input); throws CliError
+// "PATH: reason" on failure.
 std::string ReadFileBytes(const std::string& path);
 
-// Writes bytes to a file through a temporary file and a rename; throws CliError.
-void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Writes bytes through the safe writer ("-": standard output); throws
+// CliError "PATH: reason". Callers check the output first (CheckOutput).
+void WriteFileBytes(const std::string& path, std::string_view bytes);
 
 }  // namespace quillon::cli
 

@@ -13,6 +13,7 @@
 #include "app/CQuillonException.h"
 #include "app/CReferenceLists.h"
 #include "platform/Cp1252.h"
+#include "platform/SafeFile.h"
 #include "tools/cli/CliCommand.h"
 
 namespace quillon::cli {
@@ -26,6 +27,10 @@ void ShowConfig(bool json) {
   CCommandLibrary library;
   CMfgList manufacturers;
   try {
+    // A settings file that is located but cannot be read is an error, not
+    // a silent fall-back to the embedded copy.
+    const std::string located = CConfigFiles::LocateIniFile(CConfigFiles::kSettingsFile);
+    if (!located.empty()) CheckReadable(located);
     settingsPath = CConfigFiles::LoadSettingsIni(settings);
     referencePath = CReferenceLists::Load(library, manufacturers, nullptr, &warning);
   } catch (const CQuillonException& e) {
@@ -76,11 +81,24 @@ void ShowConfig(bool json) {
   std::cout << "manufacturers: " << manufacturers.GetCount() << "\n";
 }
 
-void WriteDefaults(const std::string& folder) {
+void WriteDefaults(const std::string& folder, bool force) {
   std::string target = folder.empty() ? CConfigFiles::GetFolder(CConfigFiles::kCommonFolder) : folder;
-  if (target.empty() || !CConfigFiles::WriteDefaultIniFiles(target))
-    throw CliError(CConfigFiles::kSaveFailedMessage);
+  if (target.empty()) {
+    throw CliError(std::string(CConfigFiles::kSaveFailedMessage) +
+                   " No common folder is set in the machine store; name a folder.");
+  }
   if (target.back() != '/') target += '/';
+  // Both files are refused before either is written: an edited settings
+  // file is not replaced by accident.
+  for (const char* name : {CConfigFiles::kIrFunctionsFile, CConfigFiles::kSettingsFile}) {
+    if (!force && OutputExists(target + name)) {
+      throw CliError(target + name + ": file exists (use --force to replace it)");
+    }
+  }
+  std::string error;
+  if (!CConfigFiles::WriteDefaultIniFiles(target, &error)) {
+    throw CliError(error.empty() ? std::string(CConfigFiles::kSaveFailedMessage) : error);
+  }
   std::cout << target << CConfigFiles::kIrFunctionsFile << "\n" << target << CConfigFiles::kSettingsFile << "\n";
 }
 
@@ -98,8 +116,10 @@ void RegisterConfig(CLI::App& app) {
       "write-defaults", "Write the embedded irfunctions.ini and quillon.ini into DIR (default: the common folder), "
                         "creating it when needed");
   auto dir = std::make_shared<std::string>();
+  auto force = std::make_shared<bool>(false);
   write->add_option("DIR", *dir, "Target folder");
-  write->callback([dir] { WriteDefaults(*dir); });
+  AddForceFlag(write, *force);
+  write->callback([dir, force] { WriteDefaults(*dir, *force); });
 }
 
 }  // namespace

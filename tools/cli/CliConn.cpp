@@ -10,12 +10,15 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "devicelink/CQVXConnectionSerial.h"
 #include "devicelink/CQVXConnectionTCP.h"
 #include "devicelink/CQVXConnectionTypeList.h"
 #include "devicelink/CSerialParamTable.h"
 #include "platform/Cp1252.h"
+#include "platform/SerialPort.h"
+#include "tools/cli/CliConnectionOptions.h"
 #include "tools/cli/CliCommand.h"
 
 namespace quillon::cli {
@@ -39,6 +42,7 @@ nlohmann::ordered_json ToJson(const CQVXConnectionType& c) {
     j["kind"] = "serial";
     j["valid"] = c.IsValid() != 0;
     j["port"] = serial->GetPort();
+    j["device_path"] = serial->GetDevicePath().empty() ? SerialPort::PathForPort(serial->GetPort()) : serial->GetDevicePath();
     j["bit_rate"] = serial->GetBitRate();
     j["bit_rate_text"] = TableText(SerialParam::BitRate, serial->GetBitRate());
     j["parity"] = serial->GetParity();
@@ -71,16 +75,46 @@ void PrintText(const CQVXConnectionType& c) {
   }
 }
 
+// The serial fields of a "SERIAL:" text in the grammar --com accepts
+// (parity N, flow H, ...), rewritten to the table texts the connection
+// texts use; the name and password fields are kept as they are.
+std::string NormaliseSerialText(const std::string& text) {
+  const std::string prefix = "SERIAL:";
+  if (text.compare(0, prefix.size(), prefix) != 0) return text;
+  std::vector<std::string> fields;
+  std::size_t start = prefix.size();
+  while (fields.size() < 6) {
+    const std::size_t comma = text.find(',', start);
+    fields.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+    if (comma == std::string::npos) {
+      start = std::string::npos;
+      break;
+    }
+    start = comma + 1;
+  }
+  fields = NormaliseSerialFields(fields);
+  std::string result = prefix;
+  for (std::size_t i = 0; i < fields.size(); ++i) result += (i ? "," : "") + fields[i];
+  if (start != std::string::npos) result += "," + text.substr(start);
+  return result;
+}
+
 void RunParse(const std::string& text, bool json) {
   // Connection texts are stored in the single-byte code page.
-  const std::string bytes = Utf8ToCp1252(text).value_or(text);
+  const std::string bytes = NormaliseSerialText(Utf8ToCp1252(text).value_or(text));
   std::unique_ptr<CQVXConnectionType> c = CQVXConnectionType::CreateFromText(bytes);
-  if (!c) throw CliError("not a connection text: expected TCP:ADDRESS,PORT[,NAME[,PASSWORD]] or "
-                         "SERIAL:PORT,BAUD,PARITY,DATA,STOP,FLOW[,NAME[,PASSWORD]], found '" + text + "'");
+  if (!c) throw CliError("'" + text + "': not a connection text: expected TCP:ADDRESS,PORT[,NAME[,PASSWORD]] or "
+                         "SERIAL:PORT,BAUD,PARITY,DATA,STOP,FLOW[,NAME[,PASSWORD]]");
   if (json)
     std::cout << ToJson(*c).dump(2) << '\n';
   else
     PrintText(*c);
+  // What was made of the text is printed either way; a text that does not
+  // fully describe a usable connection fails, naming the field.
+  if (!c->IsValid() || !c->GetParseProblem().empty()) {
+    std::cout.flush();
+    throw CliError("'" + text + "': " + (c->GetParseProblem().empty() ? std::string("not valid") : c->GetParseProblem()));
+  }
 }
 
 void RunRecent(bool json) {
@@ -94,8 +128,10 @@ void RunRecent(bool json) {
     std::cout << j.dump(2) << '\n';
     return;
   }
+  std::cout << "#\tCONNECTION TEXT\tDISPLAY TEXT\n";
   std::cout << "pending\t" << (pending ? Show(pending->GetConnectionText()) + "\t" + Show(pending->GetDisplayText()) : "")
             << '\n';
+  if (list.GetCount() == 0) std::cout << "No recent connections.\n";
   for (int i = 0; i < list.GetCount(); ++i) {
     const CQVXConnectionType* c = list.GetAt(i);
     std::cout << i << '\t' << Show(c->GetConnectionText()) << '\t' << Show(c->GetDisplayText()) << '\n';
@@ -107,8 +143,11 @@ void RegisterConn(CLI::App& app) {
 
   auto parseText = std::make_shared<std::string>();
   auto parseJson = std::make_shared<bool>(false);
-  auto* parse = conn.add_subcommand("parse", "Show what a connection text describes");
-  parse->add_option("TEXT", *parseText, "A connection text, e.g. TCP:10.0.0.5,23 or SERIAL:1,9600,None,8,1,Off")
+  auto* parse = conn.add_subcommand(
+      "parse", "Show what a connection text describes; exit status 1 when it is not valid or a field is not understood");
+  parse->add_option("TEXT", *parseText,
+                    "A connection text, e.g. TCP:10.0.0.5,23 or SERIAL:1,9600,None,8,1,Off; the serial fields take "
+                    "the forms --com takes (N for None, H for Hardware, a device path for the port)")
       ->required();
   parse->add_flag("--json", *parseJson, "Print JSON");
   parse->callback([parseText, parseJson] { RunParse(*parseText, *parseJson); });

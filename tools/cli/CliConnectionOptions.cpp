@@ -10,23 +10,12 @@
 #include "devicelink/CQVXConnectionSerial.h"
 #include "devicelink/CQVXConnectionTCP.h"
 #include "devicelink/CQVXEventList.h"
+#include "platform/SerialPort.h"
 #include "tools/cli/CliCommand.h"
 
 namespace quillon::cli {
 
 namespace {
-
-const char kSerialMessage[] = "Invalid/Unsupported Serial Configuration parameters";
-
-bool ParseNumber(const std::string& text, long* value) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-  }
-  if (text.size() > 9) return false;
-  *value = std::strtol(text.c_str(), nullptr, 10);
-  return true;
-}
 
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> fields;
@@ -43,86 +32,84 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return fields;
 }
 
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
 }  // namespace
+
+std::vector<std::string> NormaliseSerialFields(std::vector<std::string> fields) {
+  // fields[0] is the port; 1 bit rate, 2 parity, 3 data bits, 4 stop bits, 5 flow.
+  if (fields.size() > 2) {
+    static const char* const kParity[][2] = {{"N", "None"}, {"O", "Odd"}, {"E", "Even"}, {"M", "Mark"}, {"S", "Space"}};
+    for (const auto& [letter, text] : kParity) {
+      if (Upper(fields[2]) == letter) fields[2] = text;
+    }
+  }
+  if (fields.size() > 5) {
+    const std::string flow = Upper(fields[5]);
+    if (flow == "N" || flow == "O" || flow == "NONE" || flow == "OFF") fields[5] = "Off";
+    if (flow == "H" || flow == "HARDWARE" || flow == "RTS/CTS" || flow == "CTS/RTS") fields[5] = "CTR/CRS (Hardware)";
+    if (flow == "X" || flow == "SOFTWARE" || flow == "XON/XOFF") fields[5] = "XOn/XOff (Software)";
+  }
+  return fields;
+}
 
 void CliConnectionOptions::AddTo(CLI::App* command) {
   command->add_option("--ip", ip, "Device address ADDR[:PORT] (TCP, port 23 by default)");
   command->add_option("--com", com,
-                      "Serial link PORT,BAUD,PARITY,DATA,STOP[,FLOW]; PORT is a number or a device path");
+                      "Serial link PORT,BAUD,PARITY,DATA,STOP[,FLOW]; PORT is a number or a device path, PARITY "
+                      "N|O|E|M|S or its name, FLOW Off|Hardware|Software (H, X) or a table text");
   command->add_option("--pwd", pwd, "Administrator password of the device");
 }
 
 std::unique_ptr<CQVXConnectionType> CliConnectionOptions::ParseIp(const std::string& text) {
-  unsigned a = 0, b = 0, c = 0, d = 0, port = 23;
-  char tail = 0;
-  const int n = std::sscanf(text.c_str(), "%u.%u.%u.%u:%u%c", &a, &b, &c, &d, &port, &tail);
-  if (n != 4 && n != 5) throw UsageError("--ip needs ADDR[:PORT] with a dotted IPv4 address, got \"" + text + "\"");
-  if (n == 4 && text.find(':') != std::string::npos) throw UsageError("--ip: bad port in \"" + text + "\"");
-  if (a > 255 || b > 255 || c > 255 || d > 255 || port > 65535) {
-    throw UsageError("--ip: address or port out of range in \"" + text + "\"");
+  // ADDR[:PORT] becomes the connection text "TCP:ADDR,PORT": one parser
+  // decides, and names the field it cannot take.
+  const std::size_t colon = text.find(':');
+  const std::string address = text.substr(0, colon);
+  const std::string port = colon == std::string::npos ? std::string("23") : text.substr(colon + 1);
+  if (address.find(',') != std::string::npos || port.empty() ||
+      port.find_first_not_of("0123456789") != std::string::npos) {
+    throw UsageError("--ip: expected ADDR[:PORT] with a dotted IPv4 address, got '" + text + "'");
   }
   auto tcp = std::make_unique<CQVXConnectionTCP>();
-  tcp->SetAddress(a, b, c, d);
-  tcp->SetPort(static_cast<int>(port));
+  if (!tcp->ParseText("TCP:" + address + "," + port)) {
+    throw UsageError("--ip '" + text + "': " + tcp->GetParseProblem());
+  }
   return tcp;
 }
 
-std::unique_ptr<CQVXConnectionType> CliConnectionOptions::ParseCom(const std::string& text, std::string* devicePath) {
-  const std::vector<std::string> fields = Split(text, ',');
-  if (fields.size() < 5 || fields.size() > 6) throw UsageError(kSerialMessage);
-  for (int i = 0; i < 5; ++i) {
-    if (fields[static_cast<std::size_t>(i)].empty()) throw UsageError(kSerialMessage);
+std::unique_ptr<CQVXConnectionType> CliConnectionOptions::ParseCom(const std::string& text) {
+  std::vector<std::string> fields = Split(text, ',');
+  if (fields.size() < 5 || fields.size() > 6) {
+    throw UsageError("--com: expected PORT,BAUD,PARITY,DATA,STOP[,FLOW], got '" + text + "'");
   }
-  long port = 1;
-  std::string path;
-  if (fields[0].find('/') != std::string::npos) {
-    path = fields[0];
-  } else if (!ParseNumber(fields[0], &port) || port < 1) {
-    throw UsageError(kSerialMessage);
-  }
-  long baud = 0, dataBits = 0, stopBits = 0;
-  if (!ParseNumber(fields[1], &baud) || !ParseNumber(fields[3], &dataBits) || !ParseNumber(fields[4], &stopBits)) {
-    throw UsageError(kSerialMessage);
-  }
-  if (fields[2].size() != 1) throw UsageError(kSerialMessage);
-  int parity = -1;
-  switch (std::toupper(static_cast<unsigned char>(fields[2][0]))) {
-    case 'N': parity = 0; break;
-    case 'O': parity = 1; break;
-    case 'E': parity = 2; break;
-    case 'M': parity = 3; break;
-    case 'S': parity = 4; break;
-    default: throw UsageError(kSerialMessage);
-  }
-  if (stopBits != 1 && stopBits != 2) throw UsageError(kSerialMessage);
-  int flow = 0;
-  if (fields.size() == 6 && !fields[5].empty()) {
-    switch (std::toupper(static_cast<unsigned char>(fields[5][0]))) {
-      case 'H': flow = 1; break;
-      case 'X': flow = 5; break;
-      case 'N':
-      case 'O': flow = 0; break;
-      default: throw UsageError(kSerialMessage);
-    }
-  }
+  if (fields.size() == 5) fields.push_back("Off");
+  fields = NormaliseSerialFields(fields);
+  std::string normalised = "SERIAL:";
+  for (std::size_t i = 0; i < fields.size(); ++i) normalised += (i ? "," : "") + fields[i];
   auto serial = std::make_unique<CQVXConnectionSerial>();
-  serial->SetPort(static_cast<int>(port));
-  serial->SetBitRate(static_cast<int>(baud));
-  serial->SetParity(parity);
-  serial->SetDataBits(static_cast<int>(dataBits));
-  serial->SetStopBits(stopBits == 2 ? 2 : 0);
-  serial->SetFlowControl(flow);
-  if (devicePath) *devicePath = path;
+  if (!serial->ParseText(normalised) || !serial->GetParseProblem().empty()) {
+    throw UsageError("--com '" + text + "': " + serial->GetParseProblem());
+  }
   return serial;
 }
 
-std::unique_ptr<CQVXConnectionType> CliConnectionOptions::Build(std::string* devicePath) const {
-  if (devicePath) devicePath->clear();
+std::unique_ptr<CQVXConnectionType> CliConnectionOptions::Build() const {
   if (ip.empty() && com.empty()) throw UsageError("give the device with --ip ADDR[:PORT] or --com PORT,BAUD,PARITY,DATA,STOP");
   if (!ip.empty() && !com.empty()) throw UsageError("--ip and --com exclude each other");
-  std::unique_ptr<CQVXConnectionType> description = ip.empty() ? ParseCom(com, devicePath) : ParseIp(ip);
+  std::unique_ptr<CQVXConnectionType> description = ip.empty() ? ParseCom(com) : ParseIp(ip);
   description->SetPassword(pwd);
   return description;
+}
+
+std::string CliConnectionOptions::Endpoint() const {
+  if (!ip.empty()) return ip.find(':') == std::string::npos ? ip + ":23" : ip;
+  const std::string port = Split(com, ',').front();
+  if (port.find('/') != std::string::npos) return port;
+  return "COM" + port + " (" + SerialPort::PathForPort(std::atoi(port.c_str())) + ")";
 }
 
 }  // namespace quillon::cli
@@ -206,10 +193,30 @@ bool PumpLink(CQVX& link, std::ostream* out, int timeoutMs, const std::function<
   }
 }
 
+std::string LinkFailure(CQVX& link, const std::string& endpoint, const CQVXEvent& event) {
+  const uint32_t kind = event.GetType();
+  const std::string reason = link.GetLastSocketError();
+  switch (kind) {
+    case 11: {
+      std::string text = endpoint + ": connection lost: " + event.GetText();
+      if (!reason.empty()) text += " (" + reason + ")";
+      return text;
+    }
+    case 3: return endpoint + ": the device closed the connection";
+    case 14: return endpoint + ": " + (reason.empty() ? std::string("Connection Failed") : reason);
+    case 15: return endpoint + ": " + EventMeaning(kind) + (reason.empty() ? "" : " (" + reason + ")");
+    case 16: return endpoint + ": " + EventMeaning(kind) + " (no answer to an ICMP echo)";
+    case 13:
+    case 17:
+    case 18:
+    case 26: return endpoint + ": " + EventMeaning(kind);
+    default: return std::string();
+  }
+}
+
 void ConnectAndWait(CQVX& link, const CliConnectionOptions& options, std::ostream* out, int timeoutMs) {
-  std::string devicePath;
-  std::unique_ptr<CQVXConnectionType> description = options.Build(&devicePath);
-  link.SetSerialDevicePath(devicePath);
+  std::unique_ptr<CQVXConnectionType> description = options.Build();
+  const std::string endpoint = options.Endpoint();
   link.Connect(description.get());
   int refreshes = 0;
   std::string failure;
@@ -219,17 +226,17 @@ void ConnectAndWait(CQVX& link, const CliConnectionOptions& options, std::ostrea
       // stays "Connecting" although it works, so the state is not waited for.
       [&] { return refreshes >= 2 && link.IsRunning(); },
       [&](const CQVXEvent& event) {
-        const uint32_t kind = event.GetType();
-        if (kind == 7) ++refreshes;
-        if (kind == 11) failure = "connection lost: " + event.GetText();
-        if (kind == 13 || kind == 14 || (kind >= 15 && kind <= 18) || kind == 26) {
-          if (failure.empty()) failure = *EventMeaning(kind) && kind != 14 ? EventMeaning(kind) : "Connection Failed";
-        }
+        if (event.GetType() == 7) ++refreshes;
+        if (failure.empty() && event.GetType() != 3) failure = LinkFailure(link, endpoint, event);
       });
   if (!ok) {
     link.Disconnect();
     if (failure.empty()) {
-      failure = link.GetState() == CQVX::kConnectionFailed ? "Connection Failed" : "no answer from the device in time";
+      const std::string reason = link.GetLastSocketError();
+      failure = endpoint + ": " +
+                (link.GetState() == CQVX::kConnectionFailed
+                     ? (reason.empty() ? std::string("Connection Failed") : reason)
+                     : "no answer from the device within " + std::to_string(timeoutMs) + " ms");
     }
     throw CliError(failure);
   }

@@ -4,12 +4,16 @@
 //   --com PORT,BAUD,PARITY,DATA,STOP[,FLOW]   serial; PORT is a number or a
 //                                              device path (a pseudo-terminal)
 //   --pwd PASSWORD                             administrator password
-// PARITY is one letter (N, O, E, M, S), STOP is 1 or 2, FLOW is H (hardware),
-// X (XOn/XOff), N or O (none) or empty, in either case.
+// The serial fields follow one grammar, the same as `conn parse` accepts in
+// a "SERIAL:" text: PARITY is None, Odd, Even, Mark, Space or their first
+// letter; STOP is 1 or 2; FLOW is Off/None/N/O, Hardware/H (CTR/CRS),
+// Software/X (XOn/XOff) or a table text such as CTS/DTR; letter case does not
+// matter. A field that does not fit is named in the error.
 #include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -28,16 +32,22 @@ struct CliConnectionOptions {
 
   // The connection description the options give; throws UsageError when
   // neither or both of --ip and --com are given or a field is malformed.
-  // A serial port given as a device path is returned in devicePath (empty
-  // otherwise).
-  std::unique_ptr<CQVXConnectionType> Build(std::string* devicePath) const;
+  std::unique_ptr<CQVXConnectionType> Build() const;
+  // "127.0.0.1:2323" or the serial device ("/dev/pts/3", "COM1 (/dev/ttyS0)"),
+  // for messages.
+  std::string Endpoint() const;
 
   // Parsers behind Build, usable on their own.
   static std::unique_ptr<CQVXConnectionType> ParseIp(const std::string& text);
-  static std::unique_ptr<CQVXConnectionType> ParseCom(const std::string& text, std::string* devicePath);
+  static std::unique_ptr<CQVXConnectionType> ParseCom(const std::string& text);
 };
 
-// One line describing an event of the device link, e.g. "event 17 wrong password".
+// The serial parameter fields (bit rate onwards) of a connection text, with
+// the short and long forms of the grammar above replaced by the table texts
+// the connection descriptions use; other fields are kept as they are.
+std::vector<std::string> NormaliseSerialFields(std::vector<std::string> fields);
+
+// One line describing an event of the device link, e.g. "event 17 Invalid password.".
 std::string DescribeEvent(const CQVXEvent& event);
 
 // Takes the link's events and state changes and prints each to out as it
@@ -47,9 +57,15 @@ std::string DescribeEvent(const CQVXEvent& event);
 bool PumpLink(CQVX& link, std::ostream* out, int timeoutMs, const std::function<bool()>& done,
               const std::function<void(const CQVXEvent&)>& onEvent = nullptr);
 
+// The one-line failure an event of the link stands for, naming ENDPOINT and
+// the system's reason where there is one ("127.0.0.1:1: Connection
+// refused"); "" for events that are no failure.
+std::string LinkFailure(CQVX& link, const std::string& endpoint, const CQVXEvent& event);
+
 // Connects link with the options and waits until the device is identified
 // and its file list has been read, printing states and events to out.
-// Throws CliError with the failure's message when the connection fails.
+// Throws CliError naming the address or device and the reason when the
+// connection fails ("127.0.0.1:1: Connection refused").
 void ConnectAndWait(CQVX& link, const CliConnectionOptions& options, std::ostream* out, int timeoutMs);
 
 }  // namespace quillon::cli

@@ -1,13 +1,13 @@
 // Device operations of quillon-cli:
 //   device files                                   the device's file list
-//   device upload FILE.vir [--number N | --name NAME | --local] [--replace]
-//   device download NAME OUT.vir
+//   device upload FILE.vir [--number N | --name NAME | --local] [--replace] [--progress]
+//   device download NAME OUT.vir [--force] [--progress]
 //   device delete NAME...
 //   device play --file NAME --function INDEX --port P [--repeat]
 //   device stop --port P
 //   device events stop|start
 // each with the connection options (--ip / --com, --pwd).
-#include <iomanip>
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -43,34 +43,38 @@ void SendQueued(CliDeviceSession& session) { session.RefreshFileList(); }
 
 void Files(const DeviceSessionOptions& options, bool json) {
   CliDeviceSession session(options);
-  nlohmann::json list = nlohmann::json::array();
   session.Link().WithFileList([&](const CQVXFileList& files) {
-    for (size_t i = 0; i < files.GetCount(); ++i) {
-      const CQVXFile& file = *files.GetAt(i);
-      if (json) {
-        list.push_back({{"name", Cp1252ToUtf8(file.GetName())},
-                        {"size", file.GetSize()},
-                        {"date", file.GetDateText()},
-                        {"hour", file.GetHour()},
-                        {"minute", file.GetMinute()},
-                        {"second", file.GetSecond()},
-                        {"driver", file.IsDriver() == 1}});
-      } else {
-        std::cout << Cp1252ToUtf8(file.GetName()) << "\t" << file.GetSize() << "\t" << file.GetDateText() << " "
-                  << std::setfill('0') << std::setw(2) << file.GetHour() << ":" << std::setw(2) << file.GetMinute()
-                  << ":" << std::setw(2) << file.GetSecond() << std::setfill(' ') << "\n";
-      }
-    }
+    if (json)
+      PrintJson(DeviceFilesJson(files));
+    else
+      PrintDeviceFiles(files, "");
   });
-  if (json) std::cout << list.dump(2) << "\n";
+}
+
+// The device's file named NAME (exactly), or CliError naming the device.
+void RequireOnDevice(CliDeviceSession& session, const DeviceSessionOptions& options, const std::string& stored,
+                     const std::string& typed) {
+  bool found = false;
+  session.Link().WithFileList([&](const CQVXFileList& list) { found = list.Find(stored, true) >= 0; });
+  if (!found) throw CliError(options.connection.Endpoint() + ": " + typed + " is not on the device");
+}
+
+// An IR port the connected device has (its type's port range), or CliError.
+void RequirePort(CliDeviceSession& session, const DeviceSessionOptions& options, int port) {
+  const auto type = session.Link().GetDeviceType();
+  if (type && type->HasPorts() && (port < type->GetFirstPort() || port > type->GetLastPort())) {
+    throw CliError(options.connection.Endpoint() + ": the device has no IR port " + std::to_string(port) + " (ports " +
+                   std::to_string(type->GetFirstPort()) + "-" + std::to_string(type->GetLastPort()) + ")");
+  }
 }
 
 struct UploadOptions {
   std::string file;
-  int number = -1;
+  std::string number;  // 0..99, checked (a value out of range is not clamped)
   std::string name;
   bool local = false;
   bool replace = false;
+  bool progress = false;
 };
 
 // The upload dialogs answered from the command line.
@@ -80,30 +84,57 @@ class CliUploadUi : public IUploadUi {
       : m_options(options), m_session(session), m_transfers(transfers) {}
 
   bool ChooseName(CUploadNameChoice& choice) override {
-    if (m_options.number >= 0) {
+    if (!m_options.number.empty()) {
       choice.SetChoice(CUploadNameChoice::kNumber);
-      choice.SetNumber(m_options.number);
+      choice.SetNumber(static_cast<int>(ParseNumber(m_options.number, "--number", 0, 99)));
     } else if (m_options.local || !m_options.name.empty()) {
-      if (!choice.SetChoice(CUploadNameChoice::kLocalName)) throw CliError("the driver has no local file name");
+      if (!choice.SetChoice(CUploadNameChoice::kLocalName)) throw CliError(m_options.file + ": the driver has no local file name");
     } else if (!choice.IsChoiceEnabled(CUploadNameChoice::kAutoNumber)) {
-      throw CliError("every numeric name 0.vir ... 99.vir is taken on the device; use --number or --local");
+      throw CliError(m_session.Endpoint() + ": every numeric name 0.vir ... 99.vir is taken on the device; use --number or --local");
     }
     return true;
   }
 
-  bool ConfirmReplace(const std::string& name, const std::string& deviceTime, const std::string&) override {
+  bool ConfirmReplace(const std::string& name, const std::string&, const std::string&) override {
     if (m_options.replace) return true;
-    throw CliError(Cp1252ToUtf8(name) + " (" + deviceTime + ") exists on the device; use --replace to overwrite it");
+    std::string date;
+    m_session.Link().WithFileList([&](const CQVXFileList& list) {
+      const int at = list.Find(name, false);
+      if (at >= 0) date = ", " + DeviceFileDate(*list.GetAt(static_cast<size_t>(at)));
+    });
+    throw CliError(m_session.Endpoint() + ": " + Cp1252ToUtf8(name) + " exists on the device (" +
+                   SizeTextOf(name) + date + "); use --replace to overwrite it");
+  }
+
+  // The size of the device's file NAME, for people.
+  std::string SizeTextOf(const std::string& name) {
+    std::string text;
+    m_session.Link().WithFileList([&](const CQVXFileList& list) {
+      const int at = list.Find(name, false);
+      if (at >= 0) text = SizeText(static_cast<std::uint64_t>(std::max(0, list.GetAt(static_cast<size_t>(at))->GetSize())));
+    });
+    return text;
   }
 
   void ShowProgress(CProgressAlert& alert) override {
     std::cerr << Cp1252ToUtf8(alert.GetText()) << "\n";
     bool failed = false;
-    m_session.WaitFor("the upload", [&] { return alert.IsFinished(); }, [&](const CQVXEvent& event) {
-      if (event.GetType() == 20 || event.GetType() == 21) failed = true;
-      m_transfers.HandleEvent(event, nullptr, nullptr);
-    });
-    if (failed) throw CliError(alert.GetShownText());
+    Progress progress(m_options.progress);
+    const std::string label = "Uploading " + Cp1252ToUtf8(alert.GetFileName());
+    m_session.WaitFor(
+        "the upload",
+        [&] {
+          int64_t done = 0, total = 0;
+          m_session.Link().GetTransferProgress(&done, &total);
+          if (total > 0) progress.Show(label, done, total, "bytes");
+          return alert.IsFinished();
+        },
+        [&](const CQVXEvent& event) {
+          if (event.GetType() == 20 || event.GetType() == 21) failed = true;
+          m_transfers.HandleEvent(event, nullptr, nullptr);
+        });
+    progress.Finish();
+    if (failed) throw CliError(m_session.Endpoint() + ": " + Cp1252ToUtf8(alert.GetShownText()));
     std::cerr << Cp1252ToUtf8(alert.GetShownText()) << "\n";
   }
 
@@ -114,12 +145,12 @@ class CliUploadUi : public IUploadUi {
 };
 
 void Upload(const DeviceSessionOptions& options, const UploadOptions& upload) {
-  CliYesPrompt prompt;
+  if (!upload.number.empty()) ParseNumber(upload.number, "--number", 0, 99);
+  CliYesPrompt prompt(false);
   CDriverDoc doc(prompt, CliCommandLibrary());
-  if (!doc.OnOpenDocument(upload.file)) {
-    throw CliError(prompt.messages.empty() ? "cannot open " + upload.file : prompt.messages.back());
-  }
-  if (doc.GetDriver().GetFunctionCount() < 1) throw CliError(upload.file + " holds no functions");
+  if (!doc.OnOpenDocument(upload.file) || doc.LoadFailed()) throw CliError(doc.GetLastError());
+  if (doc.GetDriver().GetFunctionCount() < 1) throw CliError(upload.file + ": the driver holds no functions");
+  if (upload.local && upload.file == "-") throw UsageError("--local needs a driver file with a name, not -");
   std::string localName;
   if (!upload.name.empty()) {
     const auto stored = Utf8ToCp1252(upload.name);
@@ -130,51 +161,70 @@ void Upload(const DeviceSessionOptions& options, const UploadOptions& upload) {
   CTransfers transfers(session.Link(), prompt);
   CliUploadUi ui(upload, session, transfers);
   const std::string target = transfers.Upload(doc, ui, localName);
-  if (target.empty()) throw CliError("the driver could not be prepared for upload");
+  if (target.empty()) throw CliError(upload.file + ": the driver could not be prepared for upload");
   std::cout << Cp1252ToUtf8(target) << "\n";
 }
 
-void Download(const DeviceSessionOptions& options, const std::string& name, const std::string& out) {
-  CliYesPrompt prompt;
-  CliDeviceSession session(options);
-  const auto stored = Utf8ToCp1252(name);
-  if (!stored) throw UsageError("NAME must be a Windows-1252 text");
-  bool found = false;
-  session.Link().WithFileList([&](const CQVXFileList& list) { found = list.Find(*stored, true) >= 0; });
-  if (!found) throw CliError(name + " is not on the device");
+// Fetches the device file NAME (a driver) and returns its bytes.
+std::vector<uint8_t> Fetch(CliDeviceSession& session, const DeviceSessionOptions& options, const std::string& stored,
+                           const std::string& typed, bool showProgress) {
+  RequireOnDevice(session, options, stored, typed);
+  CliYesPrompt prompt(false);
   CTransfers transfers(session.Link(), prompt);
-  if (transfers.Download({*stored}) != 1) throw CliError(name + " is not a driver file");
+  if (transfers.Download({stored}) != 1) throw CliError(session.Endpoint() + ": " + typed + " is not a driver file");
   std::vector<uint8_t> bytes;
   bool done = false;
   std::string failure;
-  session.WaitFor("the download", [&] { return done || !failure.empty(); }, [&](const CQVXEvent& event) {
-    if (event.GetType() == 23 || event.GetType() == 24) failure = "the device could not send " + name;
-    transfers.HandleEvent(event, nullptr, [&](const CQVXDownloadable& item) {
-      bytes = item.GetData();
-      done = true;
-    });
-  });
+  Progress progress(showProgress);
+  session.WaitFor(
+      "the download",
+      [&] {
+        int64_t got = 0, total = 0;
+        session.Link().GetTransferProgress(&got, &total);
+        if (total > 0 && !done) progress.Show("Downloading " + typed, got, total, "bytes");
+        return done || !failure.empty();
+      },
+      [&](const CQVXEvent& event) {
+        if (event.GetType() == 23 || event.GetType() == 24) failure = session.Endpoint() + ": the device could not send " + typed;
+        transfers.HandleEvent(event, nullptr, [&](const CQVXDownloadable& item) {
+          bytes = item.GetData();
+          done = true;
+        });
+      });
+  progress.Finish();
   if (!failure.empty()) throw CliError(failure);
+  return bytes;
+}
+
+void Download(const DeviceSessionOptions& options, const std::string& name, const std::string& out, bool force,
+              bool showProgress) {
+  const auto stored = Utf8ToCp1252(name);
+  if (!stored) throw UsageError("NAME must be a Windows-1252 text");
+  CheckOutput(out, force);
+  CliDeviceSession session(options);
+  const std::vector<uint8_t> bytes = Fetch(session, options, *stored, name, showProgress);
   TQVXIr driver;
   try {
     TQVXIrLoadBuffer stream(bytes.data(), bytes.size());
     driver.Load(stream);
   } catch (const TQVXIrException& e) {
-    throw CliError(name + " is not a readable driver: " + e.what());
+    throw CliError(session.Endpoint() + ": " + name + " is not a readable driver (" + e.what() + ")");
   }
-  WriteFileBytes(out, std::string(bytes.begin(), bytes.end()));
-  std::cout << bytes.size() << " bytes, " << driver.GetFunctionCount() << " functions\n";
+  WriteFileBytes(out, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  std::cerr << name << ": " << SizeText(bytes.size()) << ", " << driver.GetFunctionCount() << " functions\n";
 }
 
 void Delete(const DeviceSessionOptions& options, const std::vector<std::string>& names) {
-  CliYesPrompt prompt;
-  CliDeviceSession session(options);
+  CliYesPrompt prompt(false);
   std::vector<std::string> stored;
   for (const std::string& name : names) {
     const auto text = Utf8ToCp1252(name);
     if (!text) throw UsageError("names must be Windows-1252 texts");
     stored.push_back(*text);
   }
+  CliDeviceSession session(options);
+  // Nothing is deleted unless every name is there.
+  for (std::size_t i = 0; i < stored.size(); ++i) RequireOnDevice(session, options, stored[i], names[i]);
   CTransfers transfers(session.Link(), prompt);
   transfers.Delete(stored, nullptr);
   SendQueued(session);
@@ -182,12 +232,12 @@ void Delete(const DeviceSessionOptions& options, const std::vector<std::string>&
   session.Link().WithFileList([&](const CQVXFileList& list) {
     for (const std::string& name : stored) {
       if (list.Find(name, true) >= 0) {
-        std::cerr << Cp1252ToUtf8(name) << " is still on the device\n";
+        std::cerr << "quillon-cli: " << session.Endpoint() << ": " << Cp1252ToUtf8(name) << " is still on the device\n";
         ++left;
       }
     }
   });
-  if (left > 0) throw CliError(std::to_string(left) + " file(s) could not be deleted");
+  if (left > 0) throw CliError(session.Endpoint() + ": " + std::to_string(left) + " file(s) could not be deleted");
 }
 
 PlaybackDeviceInfo DeviceInfo(CQVX& link) {
@@ -206,6 +256,21 @@ void Play(const DeviceSessionOptions& options, const std::string& file, int func
   if (port <= 0) throw UsageError("--port must be 1 or more");
   if (function < 0) throw UsageError("--function must be 0 or more");
   CliDeviceSession session(options);
+  RequirePort(session, options, port);
+  // The driver is read from the device as the device bar reads it, so a
+  // function that is not there is refused instead of played as nothing.
+  const std::vector<uint8_t> bytes = Fetch(session, options, file, file, false);
+  TQVXIr driver;
+  try {
+    TQVXIrLoadBuffer stream(bytes.data(), bytes.size());
+    driver.Load(stream);
+  } catch (const TQVXIrException& e) {
+    throw CliError(session.Endpoint() + ": " + file + " is not a readable driver (" + e.what() + ")");
+  }
+  if (function >= driver.GetFunctionCount() || driver.GetFunction(function)->GetSubFunctionCount() == 0) {
+    throw CliError(session.Endpoint() + ": " + file + " has no function with a signal at position " +
+                   std::to_string(function) + " (it holds " + std::to_string(driver.GetFunctionCount()) + " functions)");
+  }
   CQVXDeviceQueue queue(session.Link());
   CPlayback playback(queue);
   playback.Play(port, file, function, repeat, DeviceInfo(session.Link()));
@@ -215,6 +280,7 @@ void Play(const DeviceSessionOptions& options, const std::string& file, int func
 void Stop(const DeviceSessionOptions& options, int port) {
   if (port <= 0) throw UsageError("--port must be 1 or more");
   CliDeviceSession session(options);
+  RequirePort(session, options, port);
   session.Link().QueueCommand("\x1b" + std::to_string(port) + "IR\r");
   SendQueued(session);
 }
@@ -233,7 +299,7 @@ void RegisterDeviceOps(CLI::App& app) {
     auto options = Make<DeviceSessionOptions>();
     auto json = Make<bool>(false);
     options->AddTo(cmd);
-    cmd->add_flag("--json", *json, "Print the list as JSON");
+    AddJsonFlag(cmd, *json, "[{\"name\",\"size\",\"date\":\"YYYY-MM-DDTHH:MM:SS\",\"driver\"}]");
     cmd->callback([=] { Files(*options, *json); });
   }
   {
@@ -241,13 +307,14 @@ void RegisterDeviceOps(CLI::App& app) {
     auto options = Make<DeviceSessionOptions>();
     auto upload = Make<UploadOptions>();
     options->AddTo(cmd);
-    cmd->add_option("FILE", upload->file, "Driver file (.vir)")->required();
+    cmd->add_option("FILE", upload->file, "Driver file (.vir); - reads standard input")->required();
     auto* number = cmd->add_option("--number", upload->number, "Store as N.vir (0..99)");
     auto* name = cmd->add_option("--name", upload->name, "Store under this name (functions may not be playable)");
     auto* local = cmd->add_flag("--local", upload->local, "Store under the driver's own file name");
     number->excludes(name)->excludes(local);
     name->excludes(local);
     cmd->add_flag("--replace", upload->replace, "Overwrite a file of the same name");
+    AddProgressFlag(cmd, upload->progress);
     cmd->callback([=] { Upload(*options, *upload); });
   }
   {
@@ -255,10 +322,14 @@ void RegisterDeviceOps(CLI::App& app) {
     auto options = Make<DeviceSessionOptions>();
     auto name = Make<std::string>();
     auto out = Make<std::string>();
+    auto force = Make<bool>(false);
+    auto progress = Make<bool>(false);
     options->AddTo(cmd);
     cmd->add_option("NAME", *name, "File name on the device")->required();
-    cmd->add_option("OUT", *out, "Driver file to write")->required();
-    cmd->callback([=] { Download(*options, *name, *out); });
+    cmd->add_option("OUT", *out, "Driver file to write; - writes standard output")->required();
+    AddForceFlag(cmd, *force);
+    AddProgressFlag(cmd, *progress);
+    cmd->callback([=] { Download(*options, *name, *out, *force, *progress); });
   }
   {
     auto* cmd = device.add_subcommand("delete", "Delete files on the device");
@@ -278,7 +349,7 @@ void RegisterDeviceOps(CLI::App& app) {
     options->AddTo(cmd);
     cmd->add_option("--file", *file, "Driver file on the device (N.vir)")->required();
     cmd->add_option("--function", *function, "Position of the function in the driver, counting from 0")->required();
-    cmd->add_option("--port", *port, "IR port")->required();
+    cmd->add_option("--port", *port, "IR port of the device (its type's port range)")->required();
     cmd->add_flag("--repeat", *repeat, "Play continuously until `device stop`");
     cmd->callback([=] { Play(*options, *file, *function, *port, *repeat); });
   }

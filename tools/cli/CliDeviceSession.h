@@ -3,6 +3,7 @@
 // pumps the link's events while a command waits for an outcome, and
 // disconnects when it goes.
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 
@@ -12,6 +13,8 @@
 
 namespace quillon {
 class CCommandLibrary;
+class CQVXFile;
+class CQVXFileList;
 }
 
 namespace quillon::cli {
@@ -32,6 +35,8 @@ class CliDeviceSession {
   ~CliDeviceSession();
 
   CQVX& Link() { return m_link; }
+  // The address or device the session talks to, for messages.
+  std::string Endpoint() const { return m_options.connection.Endpoint(); }
   // States and events are printed here with --verbose; nowhere otherwise.
   std::ostream* Log() { return m_log; }
 
@@ -54,11 +59,39 @@ class CliDeviceSession {
 // messages are kept and echoed to stderr.
 class CliYesPrompt : public IPrompt {
  public:
+  // ECHO: message boxes without a question are also printed on stderr.
+  explicit CliYesPrompt(bool echo = true) : m_echo(echo) {}
   PromptAnswer MessageBox(const std::string& text, const std::string& caption, PromptButtons buttons,
                           PromptIcon icon) override;
   int Choose(const std::string&, const std::string&, const std::vector<std::string>&) override { return -1; }
   std::vector<std::string> messages;
+
+ private:
+  bool m_echo;
 };
+
+// A device file's date and time in ISO 8601 ("2024-03-05T14:07:09", the
+// device's clock; a two-digit year counts from 2000).
+std::string DeviceFileDate(const CQVXFile& file);
+// The device's file list as JSON: [{"name","size","date","driver"}].
+nlohmann::ordered_json DeviceFilesJson(const CQVXFileList& files);
+// The file list for people: a header line, one line per file, or a line
+// saying the list is empty.
+void PrintDeviceFiles(const CQVXFileList& files, const std::string& indent);
+
+// The settings file a device command reads (GIVEN with --settings, else the
+// program's quillon.ini where one is located), checked to be readable: a
+// settings file that cannot be read is an error, never a silent fall-back to
+// the defaults. Throws CliError "PATH: reason".
+void CheckSettingsReadable(const std::string& given);
+
+// The device types the command lists know, and "OTHER" (a driver without a
+// standard layout), as UTF-8.
+std::vector<std::string> KnownDeviceTypes();
+// TYPED (UTF-8) as stored in a driver when it is a known device type;
+// otherwise CliError "--type: unknown device type 'TV' (did you mean ...?);
+// known types: ...".
+std::string CheckedDeviceType(const std::string& typed);
 
 // The command lists of the program's reference file (null when unreadable).
 const CCommandLibrary* CliCommandLibrary();

@@ -6,6 +6,8 @@
 // One line per device: address, part number, firmware and name, separated by
 // tabs. Only learning devices of the device table are listed unless --all is
 // given; devices whose part number is not in the table are never listed.
+#include <unistd.h>
+
 #include <chrono>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -21,6 +23,7 @@
 #include "platform/Cp1252.h"
 #include "platform/UdpSocket.h"
 #include "tools/cli/CliCommand.h"
+#include "tools/cli/CliDeviceSession.h"
 
 namespace quillon::cli {
 namespace {
@@ -43,7 +46,10 @@ std::string FinderError(const CQVXIrFinder& finder) {
 void RunDiscover(const DiscoverOptions& o) {
   if (!o.target.empty() && !UdpSocket::ParseAddress(o.target, nullptr))
     throw UsageError("--target must be an IPv4 address such as 192.168.1.20, not '" + o.target + "'");
+  // Answers arrive while the program waits: a line says so on a terminal.
+  if (!o.json && ::isatty(STDERR_FILENO) == 1) std::cerr << "Waiting " << o.timeout << " ms for answers...\n";
 
+  CheckSettingsReadable("");
   CMemINI ini;
   try {
     CConfigFiles::LoadSettingsIni(ini);
@@ -55,12 +61,14 @@ void RunDiscover(const DiscoverOptions& o) {
 
   CQVXIrFinder finder(&types);
   finder.SetPorts(static_cast<uint16_t>(o.askPort), static_cast<uint16_t>(o.answerPort));
-  if (!finder.Start()) throw CliError("cannot listen for answers: " + FinderError(finder));
+  if (!finder.Start()) {
+    throw CliError("UDP port " + std::to_string(o.answerPort) + ": cannot listen for answers: " + FinderError(finder));
+  }
   if (!finder.SendAsk(o.target)) {
     const std::string error = FinderError(finder);
     finder.Stop();
-    throw CliError("cannot send the discovery ask to " + (o.target.empty() ? std::string("the network") : o.target) +
-                   (error.empty() ? std::string() : ": " + error));
+    throw CliError((o.target.empty() ? std::string("broadcast") : o.target) + ":" + std::to_string(o.askPort) +
+                   ": the discovery ask cannot be sent" + (error.empty() ? std::string() : ": " + error));
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(o.timeout));
   finder.Stop();
@@ -68,6 +76,7 @@ void RunDiscover(const DiscoverOptions& o) {
   std::vector<CQVXDatagram> records;
   finder.CopyRecords(records);
   nlohmann::ordered_json list = nlohmann::ordered_json::array();
+  int listed = 0;
   for (const auto& r : records) {
     if (!o.all && !types.IsLearner(r.m_PartNumber)) continue;
     const std::string address = r.FormatAddress();
@@ -78,11 +87,17 @@ void RunDiscover(const DiscoverOptions& o) {
                       {"name", Cp1252ToUtf8(r.m_Name)},
                       {"learner", types.IsLearner(r.m_PartNumber)}});
     } else {
+      if (listed == 0) std::cout << "ADDRESS\tPART NUMBER\tFIRMWARE\tNAME\n";
       std::cout << address << '\t' << Cp1252ToUtf8(r.m_PartNumber) << '\t' << Cp1252ToUtf8(r.m_Firmware) << '\t'
                 << Cp1252ToUtf8(r.m_Name) << '\n';
     }
+    ++listed;
   }
-  if (o.json) std::cout << list.dump(2) << '\n';
+  if (o.json) {
+    std::cout << list.dump(2) << '\n';
+  } else if (listed == 0) {
+    std::cout << "No " << (o.all ? "device" : "learning device") << " answered within " << o.timeout << " ms.\n";
+  }
 }
 
 void RegisterDiscover(CLI::App& app) {
@@ -98,7 +113,7 @@ void RegisterDiscover(CLI::App& app) {
       ->check(CLI::Range(1, 65535));
   cmd->add_option("--answer-port", options->answerPort, "UDP port answers are received on (default 1230)")
       ->check(CLI::Range(0, 65535));
-  cmd->add_flag("--json", options->json, "Print a JSON array of the devices");
+  AddJsonFlag(cmd, options->json, "[{\"address\",\"part_number\",\"firmware\",\"name\",\"learner\"}]");
   cmd->callback([options] { RunDiscover(*options); });
 }
 

@@ -24,13 +24,15 @@ std::string IrError(const TQVXIrException& e) {
   return std::string(e.what()) + " (code " + std::to_string(e.GetCode()) + ")";
 }
 
+std::string Shown(const std::string& path) { return path == "-" ? std::string("standard input") : path; }
+
 void LoadDriver(TQVXIr& ir, const std::string& path) {
   const std::string bytes = ReadFileBytes(path);
   TQVXIrLoadBuffer in(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
   try {
     ir.Load(in);
   } catch (const TQVXIrException& e) {
-    throw CliError("cannot load " + path + ": " + IrError(e));
+    throw CliError(Shown(path) + ": " + IrError(e));
   }
   ir.SetFileName(path.c_str());
 }
@@ -107,8 +109,8 @@ std::string CarrierText(const TQVXIrSubFunction& sub) {
   return text;
 }
 
-void PrintSummary(const TQVXIr& ir, const std::string& path) {
-  std::cout << TQVXIr::KindLabel(ir.GetKind()) << path << "\n";
+void PrintSummary(const TQVXIr& ir, const std::string& path, bool all) {
+  std::cout << TQVXIr::KindLabel(ir.GetKind()) << Shown(path) << "\n";
   const TQVXIrHeader& h = ir.GetHeader();
   std::cout << "Header entries: " << h.GetEntryCount() << "\n";
   for (int i = 0; i < h.GetEntryCount(); ++i) {
@@ -118,9 +120,16 @@ void PrintSummary(const TQVXIr& ir, const std::string& path) {
     std::cout << "  " << TagName(entry->GetTag()) << " (" << tag << "): "
               << (entry->IsBinary() ? Hex(entry->GetBytes()) : Cp1252ToUtf8(entry->GetBytes())) << "\n";
   }
-  std::cout << "Functions: " << ir.GetFunctionCount() << "\n";
+  int empty = 0;
+  for (int i = 0; i < ir.GetFunctionCount(); ++i) empty += ir.GetFunction(i)->IsEmpty() ? 1 : 0;
+  const int filled = ir.GetFunctionCount() - empty;
+  std::cout << "Functions: " << ir.GetFunctionCount() << ", " << filled << " with signals";
+  if (empty > 0 && !all) std::cout << " (" << empty << " empty slot" << (empty == 1 ? "" : "s") << " not shown; --all lists them)";
+  std::cout << "\n";
+  if (ir.GetFunctionCount() == 0) std::cout << "  The driver has no functions.\n";
   for (int i = 0; i < ir.GetFunctionCount(); ++i) {
     const TQVXIrFunction* f = ir.GetFunction(i);
+    if (f->IsEmpty() && !all) continue;
     const std::string name = f->GetName() ? Cp1252ToUtf8(f->GetName()) : "(no name)";
     std::cout << "  " << i << ". " << name;
     if (f->IsEmpty()) {
@@ -140,13 +149,13 @@ void PrintSummary(const TQVXIr& ir, const std::string& path) {
   }
 }
 
-void ShowDriver(const std::string& path, bool json) {
+void ShowDriver(const std::string& path, bool json, bool all) {
   TQVXIr ir;
   LoadDriver(ir, path);
   if (json)
     std::cout << DriverJson(ir).dump() << "\n";
   else
-    PrintSummary(ir, path);
+    PrintSummary(ir, path, all);
 }
 
 // --- build ---------------------------------------------------------------
@@ -278,15 +287,20 @@ void BuildDriverModel(TQVXIr& ir, const Json& doc) {
   }
 }
 
-void BuildDriver(const std::string& jsonPath, const std::string& outPath, int standardSlots) {
+void BuildDriver(const std::string& jsonPath, const std::string& outPath, int standardSlots, bool force) {
+  CheckOutput(outPath, force);
   Json doc;
   try {
     doc = Json::parse(ReadFileBytes(jsonPath));
   } catch (const Json::parse_error& e) {
-    throw CliError("cannot parse " + jsonPath + ": " + e.what());
+    throw CliError(Shown(jsonPath) + ": not JSON: " + e.what());
   }
   TQVXIr ir;
-  BuildDriverModel(ir, doc);
+  try {
+    BuildDriverModel(ir, doc);
+  } catch (const CliError& e) {
+    throw CliError(Shown(jsonPath) + ": " + e.what());
+  }
   std::string image;
   try {
     const std::int64_t size = ir.ComputeSize(true, standardSlots);
@@ -297,7 +311,7 @@ void BuildDriver(const std::string& jsonPath, const std::string& outPath, int st
     // file holds exactly what was written.
     image.assign(reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(written));
   } catch (const TQVXIrException& e) {
-    throw CliError("cannot write driver " + outPath + ": " + IrError(e));
+    throw CliError(outPath + ": " + IrError(e));
   }
   WriteFileBytes(outPath, image);
 }
@@ -314,9 +328,11 @@ void RegisterDriver(CLI::App& app) {
       "(or its own name) with no sub-functions. Texts are Windows-1252 bytes shown as Unicode.");
   auto file = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);
-  show->add_option("FILE", *file, "Driver file (.vir)")->required();
-  show->add_flag("--json", *json, "JSON output");
-  show->callback([file, json] { ShowDriver(*file, *json); });
+  auto all = std::make_shared<bool>(false);
+  show->add_option("FILE", *file, "Driver file (.vir); - reads standard input")->required();
+  show->add_flag("--json", *json, "JSON output (always every slot)");
+  show->add_flag("--all", *all, "Also list the empty slots");
+  show->callback([file, json, all] { ShowDriver(*file, *json, *all); });
 
   auto* build = group.add_subcommand(
       "build",
@@ -327,11 +343,13 @@ void RegisterDriver(CLI::App& app) {
   auto jsonIn = std::make_shared<std::string>();
   auto out = std::make_shared<std::string>();
   auto slots = std::make_shared<int>(0);
-  build->add_option("JSON", *jsonIn, "Driver description (JSON)")->required();
-  build->add_option("OUT", *out, "Driver file to write (.vir)")->required();
+  auto force = std::make_shared<bool>(false);
+  build->add_option("JSON", *jsonIn, "Driver description (JSON); - reads standard input")->required();
+  build->add_option("OUT", *out, "Driver file to write (.vir); - writes standard output")->required();
   build->add_option("--standard-slots", *slots, "Leading positions that belong to the standard command list")
       ->check(CLI::NonNegativeNumber);
-  build->callback([jsonIn, out, slots] { BuildDriver(*jsonIn, *out, *slots); });
+  AddForceFlag(build, *force);
+  build->callback([jsonIn, out, slots, force] { BuildDriver(*jsonIn, *out, *slots, *force); });
 }
 
 }  // namespace

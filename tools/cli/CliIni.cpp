@@ -14,7 +14,9 @@ namespace quillon::cli {
 namespace {
 
 void LoadOrFail(CMemINI& ini, const std::string& path) {
-  if (!ini.LoadFile(path)) throw CliError("cannot open " + path);
+  // The reason first ("-" is read once, by the store).
+  CheckReadable(path);
+  if (!ini.LoadFile(path)) throw CliError(path + ": cannot be read");
 }
 
 void ShowIni(const std::string& path, bool json) {
@@ -34,6 +36,7 @@ void ShowIni(const std::string& path, bool json) {
     std::cout << nlohmann::ordered_json{{"sections", sections}}.dump() << "\n";
     return;
   }
+  if (ini.GetCount() == 0) std::cout << "; the file holds no sections\n";
   for (int i = 0; i < ini.GetCount(); ++i) {
     const CMemINISection* section = ini.GetAt(i);
     std::cout << "[" << Cp1252ToUtf8(section->GetName()) << "]\n";
@@ -45,7 +48,8 @@ void ShowIni(const std::string& path, bool json) {
   }
 }
 
-void NormaliseIni(const std::string& in, const std::string& out) {
+void NormaliseIni(const std::string& in, const std::string& out, bool force) {
+  CheckOutput(out, force);
   CMemINI ini;
   LoadOrFail(ini, in);
   WriteFileBytes(out, ini.SaveText());
@@ -59,16 +63,18 @@ void RegisterIni(CLI::App& app) {
               "{\"sections\":[{\"name\":\"A\",\"values\":[[\"key\",\"value\"],...]}]}");
   auto file = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);
-  show->add_option("FILE", *file, "INI file")->required();
+  show->add_option("FILE", *file, "INI file; - reads standard input")->required();
   show->add_flag("--json", *json, "JSON output");
   show->callback([file, json] { ShowIni(*file, *json); });
 
   auto* normalise = group.add_subcommand("normalise", "Load IN and save it as OUT in the store's own form");
   auto in = std::make_shared<std::string>();
   auto out = std::make_shared<std::string>();
-  normalise->add_option("IN", *in, "INI file to read")->required();
-  normalise->add_option("OUT", *out, "INI file to write")->required();
-  normalise->callback([in, out] { NormaliseIni(*in, *out); });
+  auto force = std::make_shared<bool>(false);
+  normalise->add_option("IN", *in, "INI file to read; - reads standard input")->required();
+  normalise->add_option("OUT", *out, "INI file to write; - writes standard output")->required();
+  AddForceFlag(normalise, *force);
+  normalise->callback([in, out, force] { NormaliseIni(*in, *out, *force); });
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "library/CDriverLibraryScan.h"
 #include "library/CVelmorPackageReader.h"
 #include "library/LibraryText.h"
+#include "pkgreader/ResFile.h"
 #include "platform/Cp1252.h"
 #include "platform/SafeFile.h"
 #include "tools/cli/CliCommand.h"
@@ -160,12 +161,7 @@ struct OpenRequest {
 };
 
 void RunOpen(const OpenRequest& rq) {
-  try {
-    if (OutputExists(rq.out) && !rq.force) throw CliError(rq.out + ": already exists (--force replaces it)");
-    CheckWritable(rq.out);
-  } catch (const SafeFileError& e) {
-    throw CliError(e.what());
-  }
+  CheckOutput(rq.out, rq.force);
   const CDriverLibraryScan scan = ListFolder(rq.dir);
   if (scan.IsEmpty()) throw CliError(rq.dir + ": no driver library here (no .pkg, .pki or .vir files)");
   auto reader = MakeReader();
@@ -273,13 +269,41 @@ void RunOpen(const OpenRequest& rq) {
 
 // --- library probe ---------------------------------------------------------
 
-Json ProbePackage(CVelmorPackageReader& reader, const std::string& dir, const std::string& name, bool json) {
+// Why a driver's bytes do not make a driver ("" when they do).
+std::string DriverProblem(const std::vector<std::uint8_t>& bytes) {
+  try {
+    TQVXIr driver;
+    TQVXIrLoadBuffer stream(bytes.data(), bytes.size());
+    driver.Load(stream);
+  } catch (const TQVXIrException& e) {
+    return std::string("not a readable driver (") + e.what() + ")";
+  }
+  return std::string();
+}
+
+// PROBLEMS collects what makes the library unusable in part: a member the
+// package holds but cannot give, a listed driver that is no driver, a
+// resource package cut short.
+Json ProbePackage(CVelmorPackageReader& reader, const std::string& dir, const std::string& name, bool json,
+                  std::vector<std::string>& problems) {
   Json pkg = {{"package", Cp1252ToUtf8(name)}};
+  const std::string path = dir + name;
+  if (CResFile::IsValidFormat(path)) {
+    CResFile package;
+    if (!package.Open(path) || package.GetFileCount() != package.GetHeaderEntryCount()) {
+      problems.push_back(path + ": damaged package: its header announces " +
+                         std::to_string(package.GetHeaderEntryCount()) + " members, " +
+                         std::to_string(package.GetFileCount()) + " could be read");
+    }
+  }
   auto describe = [&](const std::string& file, std::vector<std::uint8_t>& bytes) {
     const long size = reader.PkgFileSize(name, "vir.pki", file, dir);
     bytes.assign(static_cast<std::size_t>(std::max(size, 0L)), 0);
     const bool read = size > 0 && reader.PkgFileRead(name, "vir.pki", file, dir, bytes.data(), bytes.size());
     if (!read) bytes.clear();
+    // A file the package lists but does not hold is the library's business;
+    // one it holds but cannot give is damage.
+    if (size > 0 && !read) problems.push_back(path + ": " + Cp1252ToUtf8(file) + " could not be read");
     Json f = {{"file", Cp1252ToUtf8(file)}, {"size", size}, {"read", read}, {"bytes", bytes.size()}};
     if (!json) {
       std::cout << "  " << Cp1252ToUtf8(file) << ": size " << size;
@@ -309,6 +333,10 @@ Json ProbePackage(CVelmorPackageReader& reader, const std::string& dir, const st
         const std::string file = Cp1252ToUtf8(drvpkg + "_" + std::to_string(version) + ".vir");
         std::vector<std::uint8_t> bytes;
         Json d = describe(file, bytes);
+        if (!bytes.empty()) {
+          const std::string problem = DriverProblem(bytes);
+          if (!problem.empty()) problems.push_back(path + ": " + file + ": " + problem);
+        }
         d["model"] = Cp1252ToUtf8(modelName);
         d["type"] = std::atoi(type.c_str());
         d["brand"] = std::atoi(brand.c_str());
@@ -328,15 +356,29 @@ void RunProbe(const std::string& dir, bool json) {
     std::cout << "library " << folder << ": " << scan.m_packages.size() << " packages, " << scan.m_indexFiles.size()
               << " index files, " << scan.m_looseDrivers.size() << " loose drivers\n";
   auto reader = MakeReader();
+  std::vector<std::string> problems;
   Json result = {{"folder", folder}, {"packages", Json::array()}, {"index_files", Json::array()}, {"loose", Json::array()}};
-  for (const auto& p : scan.m_packages) result["packages"].push_back(ProbePackage(*reader, folder, p, json));
+  for (const auto& p : scan.m_packages) result["packages"].push_back(ProbePackage(*reader, folder, p, json, problems));
   for (const auto& p : scan.m_indexFiles) result["index_files"].push_back(Cp1252ToUtf8(p));
   for (const auto& v : scan.m_looseDrivers) {
     std::error_code ec;
-    result["loose"].push_back({{"file", Cp1252ToUtf8(v)}, {"size", std::filesystem::file_size(folder + v, ec)}});
-    if (!json) std::cout << "loose " << v << "\n";
+    std::string problem;
+    try {
+      problem = DriverProblem(ReadFileSafely(folder + v, 16u << 20));
+    } catch (const SafeFileError& e) {
+      problem = e.what();
+    }
+    if (!problem.empty()) problems.push_back(folder + v + ": " + problem);
+    result["loose"].push_back({{"file", Cp1252ToUtf8(v)},
+                               {"size", std::filesystem::file_size(folder + v, ec)},
+                               {"driver", problem.empty()}});
+    if (!json) std::cout << "loose " << v << (problem.empty() ? "" : " (" + problem + ")") << "\n";
   }
   if (json) std::cout << result.dump(2) << "\n";
+  // Everything was listed; what cannot be used fails the probe, each named.
+  std::cout.flush();
+  for (std::size_t i = 0; i + 1 < problems.size(); ++i) std::cerr << "quillon-cli: " << problems[i] << "\n";
+  if (!problems.empty()) throw CliError(problems.back());
 }
 
 void RegisterLibrary(CLI::App& app) {
@@ -374,7 +416,8 @@ void RegisterLibrary(CLI::App& app) {
   auto probeDir = std::make_shared<std::string>();
   auto probeJson = std::make_shared<bool>(false);
   probe->add_option("DIR", *probeDir, "Library folder")->required();
-  probe->add_flag("--json", *probeJson, "Print JSON");
+  AddJsonFlag(probe, *probeJson);
+  probe->footer("Exit status 1 when a package or driver of the folder cannot be read (each is named on stderr).");
   probe->callback([probeDir, probeJson] { RunProbe(*probeDir, *probeJson); });
 }
 

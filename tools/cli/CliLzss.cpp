@@ -12,7 +12,7 @@ namespace {
 
 std::string Encode(const std::string& in) {
   if (in.empty()) return {};
-  if (in.size() > 0x70000000u) throw CliError("input is too large for the codec (1.75 GiB at most)");
+  if (in.size() > 0x70000000u) throw CliError("too large for the codec (1.75 GiB at most)");
   const auto* data = reinterpret_cast<const uint8_t*>(in.data());
   // One pass into a buffer of the worst case: every unit a literal, one
   // flag byte per eight.
@@ -20,24 +20,24 @@ std::string Encode(const std::string& in) {
   int32_t length = static_cast<int32_t>(out.size());
   if (!filetools::EncodeMemToMem(data, static_cast<int32_t>(in.size()), reinterpret_cast<uint8_t*>(out.data()),
                                  &length))
-    throw CliError("cannot compress the input");
+    throw CliError("cannot be compressed");
   out.resize(static_cast<size_t>(length));
   return out;
 }
 
 std::string Decode(const std::string& in) {
   if (in.empty()) return {};
-  if (in.size() > 0x7FFFFFF0u) throw CliError("input is too large for the codec (2 GiB at most)");
+  if (in.size() > 0x7FFFFFF0u) throw CliError("too large for the codec (2 GiB at most)");
   const auto* data = reinterpret_cast<const uint8_t*>(in.data());
   const int64_t size = filetools::BufferDecodedSize(data, static_cast<int32_t>(in.size()));
-  if (size < 0) throw CliError("cannot expand the input: the result would exceed 2 GiB");
+  if (size < 0) throw CliError("cannot be expanded: the result would exceed 2 GiB");
   if (size == 0) return {};
   std::string out(static_cast<size_t>(size), '\0');
   int32_t length = static_cast<int32_t>(size);
   if (!filetools::DecodeMemToMem(data, static_cast<int32_t>(in.size()), reinterpret_cast<uint8_t*>(out.data()),
                                  &length) ||
       length != size)
-    throw CliError("cannot expand the input");
+    throw CliError("not an LZSS stream that can be expanded");
   return out;
 }
 
@@ -49,11 +49,21 @@ void RegisterLzss(CLI::App& app) {
                                             : "Expand the raw LZSS stream IN into OUT");
     auto in = std::make_shared<std::string>();
     auto out = std::make_shared<std::string>();
-    cmd->add_option("IN", *in, "Input file")->required();
-    cmd->add_option("OUT", *out, "Output file")->required();
+    auto force = std::make_shared<bool>(false);
+    cmd->add_option("IN", *in, "Input file; - reads standard input")->required();
+    cmd->add_option("OUT", *out, "Output file; - writes standard output")->required();
+    AddForceFlag(cmd, *force);
     cmd->callback([=] {
+      CheckOutput(*out, *force);
       const std::string bytes = ReadFileBytes(*in);
-      WriteFileBytes(*out, encode ? Encode(bytes) : Decode(bytes));
+      const std::string shown = *in == "-" ? std::string("standard input") : *in;
+      std::string result;
+      try {
+        result = encode ? Encode(bytes) : Decode(bytes);
+      } catch (const CliError& e) {
+        throw CliError(shown + ": " + e.what());
+      }
+      WriteFileBytes(*out, result);
     });
   }
 }

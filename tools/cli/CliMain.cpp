@@ -1,17 +1,32 @@
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
+#include <csignal>
 #include <iostream>
-#include <sstream>
 #include <utility>
 #include <vector>
 
+#include "quillon/Version.h"
 #include "tools/cli/CliCommand.h"
 
 namespace quillon::cli {
 namespace {
+
+const char kConventions[] =
+    "Conventions:\n"
+    "  -            standard input or output, wherever a file is read or written\n"
+    "  --force      replaces an output file that exists (an edited driver is always\n"
+    "               written back); outputs are written to a temporary file and\n"
+    "               renamed, so a failure never leaves half a file; a symbolic link\n"
+    "               stays a link and its target is replaced\n"
+    "  --json       machine-readable output on the commands that print data;\n"
+    "               dates are ISO 8601\n"
+    "  --lenient    exit status 0 although warnings left the result incomplete\n"
+    "  --progress   progress on stderr for long work (shown anyway on a terminal)\n"
+    "Data goes to standard output; states, progress and messages to standard error.\n"
+    "Exit status: 0 when everything asked was done; 1 when it failed or is\n"
+    "incomplete (one line on stderr names the file, device or address and the\n"
+    "reason); 2 for a mistake in the command line.\n"
+    "Run 'quillon-cli COMMAND --help' for a command's options, or 'quillon-cli --help-all'\n"
+    "for every command at once.";
 
 std::vector<std::pair<std::string, GroupRegistrar>>& Registrars() {
   static std::vector<std::pair<std::string, GroupRegistrar>> registrars;
@@ -34,34 +49,6 @@ CLI::App& Group(CLI::App& app, const std::string& name, const std::string& descr
   return *group;
 }
 
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw CliError("cannot open " + path + ": " + std::strerror(errno));
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) throw CliError("cannot read " + path);
-  return buffer.str();
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  const std::string temp = path + ".tmp-quillon";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw CliError("cannot write " + path + ": " + std::strerror(errno));
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      std::remove(temp.c_str());
-      throw CliError("cannot write " + path + ": " + std::strerror(errno));
-    }
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    std::remove(temp.c_str());
-    throw CliError("cannot write " + path + ": " + std::strerror(err));
-  }
-}
-
 }  // namespace quillon::cli
 
 int main(int argc, char** argv) {
@@ -69,9 +56,15 @@ int main(int argc, char** argv) {
   CLI::App app{"quillon-cli: build, inspect and transfer IR remote-control drivers"};
   app.name("quillon-cli");
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("quillon-cli ") + QUILLON_VERSION_TEXT);
+  app.set_help_all_flag("--help-all", "Print the help of every command and exit");
+  app.footer(kConventions);
   auto& registrars = Registrars();
   std::sort(registrars.begin(), registrars.end());
   for (const auto& [id, registrar] : registrars) registrar(app);
+  // A closed pipe (quillon-cli ... | head) ends the program quietly.
+  std::signal(SIGPIPE, SIG_DFL);
+  if (ReportUnknownCommand(app, argc, argv)) return 2;
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -1,5 +1,6 @@
 // "package": resource packages — create one from files, list its members,
 // extract a member, and nest packages inside a package.
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -96,14 +97,41 @@ void AddPackageOptions(CLI::App* cmd, PackageOptions& o) {
 }
 
 void Save(CResFile& pkg, const std::string& out) {
-  if (!pkg.Save(out)) throw CliError("cannot write " + out);
+  CheckOutput(out, true);  // the reason it cannot be written, if it cannot
+  if (!pkg.Save(out)) throw CliError(out + ": cannot be written");
+}
+
+// Two members of one package may not share folder and name (compared
+// without regard to case): the package would keep only one of them.
+void CheckUnique(std::vector<std::pair<std::string, std::string>>& seen, const std::string& folder,
+                 const std::string& name, const std::string& argument) {
+  for (const auto& [otherFolder, otherName] : seen) {
+    if (strcasecmp(otherFolder.c_str(), folder.c_str()) == 0 && strcasecmp(otherName.c_str(), name.c_str()) == 0) {
+      throw CliError(argument + ": a member named " + (folder.empty() ? "" : folder + "\\") + name +
+                     " is already in the package (name one of them with FILE=NAME)");
+    }
+  }
+  seen.emplace_back(folder, name);
 }
 
 std::unique_ptr<CResFile> OpenPackage(const std::string& path) {
-  if (!IsFile(path)) throw CliError("cannot open " + path + ": no such file");
-  if (!CResFile::IsValidFormat(path)) throw CliError(path + " is not a resource package (expected \"VlmrPkg\")");
+  if (path != "-") CheckReadable(path);
   auto pkg = std::make_unique<CResFile>();
-  if (!pkg->Open(path)) throw CliError("cannot open " + path);
+  if (path == "-") {
+    const std::string image = ReadFileBytes(path);
+    if (!CResFile::IsValidFormat(image.data(), image.size())) {
+      throw CliError("standard input: not a resource package (expected \"VlmrPkg\")");
+    }
+    pkg->Open(image.data(), image.size());
+  } else {
+    if (!CResFile::IsValidFormat(path)) throw CliError(path + ": not a resource package (expected \"VlmrPkg\")");
+    if (!pkg->Open(path)) throw CliError(path + ": cannot be read");
+  }
+  if (pkg->GetFileCount() != pkg->GetHeaderEntryCount()) {
+    throw CliError((path == "-" ? std::string("standard input") : path) + ": damaged package: its header announces " +
+                   std::to_string(pkg->GetHeaderEntryCount()) + " members, " + std::to_string(pkg->GetFileCount()) +
+                   " could be read");
+  }
   return pkg;
 }
 
@@ -115,17 +143,22 @@ void RegisterPackage(CLI::App& app) {
     auto out = std::make_shared<std::string>();
     auto files = std::make_shared<std::vector<std::string>>();
     auto opts = std::make_shared<PackageOptions>();
-    cmd->add_option("OUT", *out, "Package to write")->required();
+    auto force = std::make_shared<bool>(false);
+    cmd->add_option("OUT", *out, "Package to write; - writes standard output")->required();
     cmd->add_option("FILE", *files, "FILE[=NAME][@FOLDER]: a file, its member name and folder")->required();
     AddPackageOptions(cmd, *opts);
-    cmd->callback([out, files, opts] {
+    AddForceFlag(cmd, *force);
+    cmd->callback([out, files, opts, force] {
+      CheckOutput(*out, *force);
       CResFile pkg;
       ApplyOptions(pkg, *opts);
+      std::vector<std::pair<std::string, std::string>> seen;
       for (const auto& arg : *files) {
         const MemberArgument member = ParseMember(arg);
-        if (!IsFile(member.file)) throw CliError("cannot open " + member.file + ": no such file");
+        CheckReadable(member.file);
+        CheckUnique(seen, member.folder, member.name, arg);
         if (!pkg.AddFile(member.file, member.name.c_str(), member.folder.empty() ? nullptr : member.folder.c_str()))
-          throw CliError("cannot add " + member.file);
+          throw CliError(member.file + ": cannot be added");
       }
       Save(pkg, *out);
     });
@@ -136,17 +169,22 @@ void RegisterPackage(CLI::App& app) {
     auto out = std::make_shared<std::string>();
     auto inner = std::make_shared<std::vector<std::string>>();
     auto opts = std::make_shared<PackageOptions>();
-    cmd->add_option("OUT", *out, "Package to write")->required();
+    auto force = std::make_shared<bool>(false);
+    cmd->add_option("OUT", *out, "Package to write; - writes standard output")->required();
     cmd->add_option("INNER", *inner, "Packages to put inside (stored under their file names)")->required();
     AddPackageOptions(cmd, *opts);
-    cmd->callback([out, inner, opts] {
+    AddForceFlag(cmd, *force);
+    cmd->callback([out, inner, opts, force] {
+      CheckOutput(*out, *force);
       CResFile pkg;
       ApplyOptions(pkg, *opts);
       pkg.SetPkgType(CResFile::PkgTypePackages);
+      std::vector<std::pair<std::string, std::string>> seen;
       for (const auto& path : *inner) {
-        if (!IsFile(path)) throw CliError("cannot open " + path + ": no such file");
-        if (!CResFile::IsValidFormat(path)) throw CliError(path + " is not a resource package (expected \"VlmrPkg\")");
-        if (!pkg.AddFile(path)) throw CliError("cannot add " + path);
+        CheckReadable(path);
+        if (!CResFile::IsValidFormat(path)) throw CliError(path + ": not a resource package (expected \"VlmrPkg\")");
+        CheckUnique(seen, "", std::filesystem::path(path).filename().string(), path);
+        if (!pkg.AddFile(path)) throw CliError(path + ": cannot be added");
       }
       Save(pkg, *out);
     });
@@ -156,8 +194,10 @@ void RegisterPackage(CLI::App& app) {
     auto* cmd = group.add_subcommand("list", "List the members of a resource package");
     auto path = std::make_shared<std::string>();
     auto json = std::make_shared<bool>(false);
-    cmd->add_option("PKG", *path, "Package")->required();
-    cmd->add_flag("--json", *json, "Print JSON");
+    cmd->add_option("PKG", *path, "Package; - reads standard input")->required();
+    AddJsonFlag(cmd, *json,
+                "{\"level\",\"major\",\"minor\",\"build\",\"origin\",\"type\",\"user_id\",\"name\",\"files\":[{\"name\","
+                "\"size\",\"stored_size\",\"compression\",\"offset\",\"time\":\"YYYY-MM-DDTHH:MM:SSZ\",\"folder\"}]}");
     cmd->callback([path, json] {
       auto pkg = OpenPackage(*path);
       if (*json) {
@@ -169,7 +209,7 @@ void RegisterPackage(CLI::App& app) {
                               {"stored_size", e->GetStoredSize()},
                               {"compression", e->GetCompressionFlag()},
                               {"offset", e->GetDataOffset()},
-                              {"time", e->GetFileTime()}};
+                              {"time", IsoFromFileTime(e->GetFileTime())}};
           f["folder"] = e->HasFolder() ? nlohmann::ordered_json(Cp1252ToUtf8(e->GetFolder())) : nlohmann::ordered_json(nullptr);
           files.push_back(std::move(f));
         }
@@ -189,9 +229,16 @@ void RegisterPackage(CLI::App& app) {
                 << pkg->GetMinorVer() << "." << pkg->GetBuildVer() << ", origin " << pkg->GetOrigin() << ", type "
                 << pkg->GetPkgType() << ", name \"" << Cp1252ToUtf8(pkg->GetResName()) << "\", "
                 << pkg->GetFileCount() << " files\n";
+      if (pkg->GetFileCount() == 0) {
+        std::cout << "The package has no members.\n";
+        return;
+      }
+      std::cout << "SIZE\tSTORED\tLEVEL\tTIME\t\t\tNAME\n";
       for (size_t i = 0; i < pkg->GetFileCount(); ++i) {
         const CResFATEntry* e = pkg->GetEntry(i);
+        const std::string time = IsoFromFileTime(e->GetFileTime());
         std::cout << e->GetUncompressedSize() << "\t" << e->GetStoredSize() << "\t" << e->GetCompressionFlag() << "\t"
+                  << (time.empty() ? std::string("-\t\t") : time) << "\t"
                   << (e->HasFolder() ? Cp1252ToUtf8(e->GetFolder()) + "\\" : std::string()) << Cp1252ToUtf8(e->GetName())
                   << "\n";
       }
@@ -204,17 +251,20 @@ void RegisterPackage(CLI::App& app) {
     auto name = std::make_shared<std::string>();
     auto out = std::make_shared<std::string>();
     auto folder = std::make_shared<std::string>();
-    cmd->add_option("PKG", *path, "Package")->required();
+    auto force = std::make_shared<bool>(false);
+    cmd->add_option("PKG", *path, "Package; - reads standard input")->required();
     cmd->add_option("NAME", *name, "Member name")->required();
-    cmd->add_option("OUT", *out, "File to write")->required();
+    cmd->add_option("OUT", *out, "File to write; - writes standard output")->required();
     cmd->add_option("--folder", *folder, "Folder of the member");
-    cmd->callback([path, name, out, folder] {
+    AddForceFlag(cmd, *force);
+    cmd->callback([path, name, out, folder, force] {
+      CheckOutput(*out, *force);
       auto pkg = OpenPackage(*path);
       const char* f = folder->empty() ? nullptr : folder->c_str();
-      if (!pkg->FindEntry(name->c_str(), f)) throw CliError("no member " + *name + " in " + *path);
+      if (!pkg->FindEntry(name->c_str(), f)) throw CliError(*path + ": no member named " + *name);
       std::vector<uint8_t> bytes;
-      if (!pkg->GetFileBytes(name->c_str(), bytes, f)) throw CliError("cannot read " + *name + ": corrupt data in " + *path);
-      WriteFileBytes(*out, std::string(bytes.begin(), bytes.end()));
+      if (!pkg->GetFileBytes(name->c_str(), bytes, f)) throw CliError(*path + ": the data of " + *name + " is damaged");
+      WriteFileBytes(*out, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     });
   }
 }

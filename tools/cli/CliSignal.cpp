@@ -91,13 +91,7 @@ TIrFormat FormatOf(const std::string& given, const std::string& path, const char
   return *format;
 }
 
-void Write(const std::string& path, const std::string& bytes) {
-  try {
-    WriteFileSafely(path, bytes);
-  } catch (const SafeFileError& e) {
-    throw CliError(e.what());
-  }
-}
+void Write(const std::string& path, const std::string& bytes) { WriteFileBytes(path, bytes); }
 
 // The document's questions have no one to answer them here; its messages
 // become the error text.
@@ -170,12 +164,7 @@ void Convert(const ConvertOptions& o) {
   if (!o.type.empty() && to != TIrFormat::Driver) throw UsageError("--type applies only to a driver written (.vir)");
   if (o.kind != "qvx" && o.kind != "halvar") throw UsageError("--kind must be qvx or halvar, not '" + o.kind + "'");
   if (o.raw && to != TIrFormat::Signals) throw UsageError("--raw applies only to an .ir file written");
-  try {
-    if (!o.force && OutputExists(o.out)) throw CliError(o.out + ": exists (use --force to replace it)");
-    if (o.out != "-") CheckWritable(o.out);
-  } catch (const SafeFileError& e) {
-    throw CliError(e.what());
-  }
+  CheckOutput(o.out, o.force);
   const TIrCaptureKind kind = o.kind == "qvx" ? TIrCaptureKind::QVX : TIrCaptureKind::Halvar;
   const TIrExporter::Options exportOptions{!o.raw};
   TIrInterchange::Outcome outcome;

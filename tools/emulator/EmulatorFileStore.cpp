@@ -5,6 +5,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/SafeFile.h"
+
 namespace quillon::emulator {
 
 namespace fs = std::filesystem;
@@ -26,10 +28,12 @@ bool EmulatorFileStore::Put(const std::string& name, const std::vector<uint8_t>&
     m_files[name] = Entry{data, std::time(nullptr)};
     return true;
   }
-  const fs::path path = fs::path(m_folder) / name;
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-  return static_cast<bool>(out);
+  try {
+    quillon::WriteFileSafely((fs::path(m_folder) / name).string(), data);
+  } catch (const quillon::SafeFileError&) {
+    return false;
+  }
+  return true;
 }
 
 std::optional<std::vector<uint8_t>> EmulatorFileStore::Get(const std::string& name) const {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/TcpSocket.h"
+#include "quillon/Version.h"
 #include "tools/emulator/DiscoveryResponder.h"
 #include "tools/emulator/EmulatorDevice.h"
 
@@ -30,7 +31,13 @@ std::atomic<bool> g_stop{false};
 void OnSignal(int) { g_stop = true; }
 
 const char kUsage[] =
-    "usage: qvx-emulator [options]\n"
+    "Usage: qvx-emulator [OPTION]...\n"
+    "An emulated IR-learning control processor on 127.0.0.1 (TCP) and on a\n"
+    "pseudo-terminal (serial), for the demo and the tests. It prints \"TCP 127.0.0.1\n"
+    "PORT\", \"PTY PATH\" and \"DISCOVERY PORT\" for what it serves, then \"READY\", and\n"
+    "runs until it is signalled (or its lifetime ends).\n"
+    "\n"
+    "Options:\n"
     "  --port N              TCP port on 127.0.0.1 (0: any free port; prints \"TCP 127.0.0.1 <port>\")\n"
     "  --no-tcp              no TCP listener\n"
     "  --pty                 also serve a pseudo-terminal (prints \"PTY <path>\")\n"
@@ -44,7 +51,7 @@ const char kUsage[] =
     "  --learner KIND        qvx, halvar or none (default qvx)\n"
     "  --captures DIR        capture files served in name order (default: built-in signals)\n"
     "  --presses N           report each signal N times in a row, as a user pressing\n"
-    "                        each button N times (default 1)\n"
+    "                        each button N times (default 1; 2 for learn --verify)\n"
     "  --store DIR           folder used as the file store (default: in memory)\n"
     "  --capacity BYTES      store capacity (default 12000000)\n"
     "  --running-events N    events running on the device\n"
@@ -59,7 +66,12 @@ const char kUsage[] =
     "  --short-download      a download sends half of the bytes it announces\n"
     "  --log FILE            command log (default: standard error)\n"
     "  --discovery           answer discovery asks (--ask-port N, --answer-port N)\n"
-    "  --lifetime S          exit after S seconds (0: run until signalled)\n";
+    "  --lifetime S          exit after S seconds (0: run until signalled)\n"
+    "  -h, --help            show this help and exit\n"
+    "  --version             show the version and exit\n"
+    "\n"
+    "Exit status: 0 after a signal or the end of the lifetime; 1 when a listener\n"
+    "cannot be opened; 2 for a mistake in the command line.\n";
 
 bool ParseInt(const char* text, long long* value) {
   char* end = nullptr;
@@ -148,6 +160,9 @@ int main(int argc, char** argv) {
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
+    } else if (arg == "--version") {
+      std::printf("qvx-emulator %s\n", QUILLON_VERSION_TEXT);
+      return 0;
     } else if (arg == "--port") {
       number(&port);
     } else if (arg == "--no-tcp") {
@@ -218,7 +233,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--lifetime") {
       number(&lifetime);
     } else {
-      std::fprintf(stderr, "qvx-emulator: unknown option %s\n%s", arg.c_str(), kUsage);
+      std::fprintf(stderr, "qvx-emulator: unknown option %s (--help lists the options)\n", arg.c_str());
       return 2;
     }
   }

@@ -2,12 +2,15 @@
 //
 // Draws the program's windows into PNG files for the README and the manual:
 // the main window with both drivers open (the second opened in advanced mode
-// and showing its SubFunctions tab), the About box, and the conflict dialog
-// of pasting functions whose names the second driver already has. Advanced
-// mode is unlocked as a driver author unlocks it, by typing the access codes
-// into the About box. Run by scripts/screenshots.sh on a virtual X display;
+// and showing its SubFunctions tab), the About box, the conflict dialog of
+// pasting functions whose names the second driver already has, and the
+// "Open Driver" dialog over the driver library set in the machine store.
+// Advanced mode is unlocked as a driver author unlocks it, by typing the
+// access codes into the About box. Run by scripts/screenshots.sh on a virtual X display;
 // not installed.
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QKeyEvent>
 #include <QMdiArea>
@@ -29,6 +32,7 @@
 #include "ui/DriverFrame.h"
 #include "ui/FunctionView.h"
 #include "ui/MainFrame.h"
+#include "ui/OpenDriverDlg.h"
 #include "ui/QtPrompt.h"
 
 namespace {
@@ -55,6 +59,29 @@ void Type(QWidget* box, const QString& text) {
     QApplication::sendEvent(box, &press);
     QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
     QApplication::sendEvent(box, &release);
+  }
+}
+
+// In the "Open Driver" dialog: the first device type and maker that list a
+// model with more than one driver version, that model, and its last version.
+void ChooseModelWithVersions(QWidget* dialog) {
+  auto* types = dialog->findChild<QComboBox*>(QStringLiteral("typeList"));
+  auto* makers = dialog->findChild<QComboBox*>(QStringLiteral("manufacturerList"));
+  auto* models = dialog->findChild<QComboBox*>(QStringLiteral("modelList"));
+  auto* versions = dialog->findChild<QComboBox*>(QStringLiteral("versionList"));
+  if (!types || !makers || !models || !versions) return;
+  for (int t = 0; t < types->count(); ++t) {
+    types->setCurrentIndex(t);
+    for (int m = 0; m < makers->count(); ++m) {
+      makers->setCurrentIndex(m);
+      for (int i = 0; i < models->count(); ++i) {
+        models->setCurrentIndex(i);
+        if (versions->isVisibleTo(dialog) && versions->count() > 1) {
+          versions->setCurrentIndex(versions->count() - 1);
+          return;
+        }
+      }
+    }
   }
 }
 
@@ -166,6 +193,33 @@ int main(int argc, char** argv) {
   if (!conflictShown) {
     std::fprintf(stderr, "quillon-screenshots: pasting gave no conflict dialog\n");
     ok = false;
+  }
+
+  // File -> Open From Database... over the driver library of the machine
+  // store (the script packs one): a model with several driver versions
+  // chosen, as a user finds it by type and maker.
+  if (app.IsLibraryAvailable()) {
+    bool libraryShown = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* dialog = qobject_cast<quillon::ui::COpenDriverDlg*>(QApplication::activeModalWidget());
+      if (!dialog || dialog->Core().IsLoading()) return;
+      poll.stop();
+      ChooseModelWithVersions(dialog);
+      libraryShown = true;
+      ok = Save(dialog, out, QStringLiteral("open-driver.png")) && ok;
+      dialog->reject();
+    });
+    poll.start();
+    frame.findChild<QAction*>(QStringLiteral("actionFileOpenDatabase"))->trigger();
+    Settle();
+    if (!libraryShown) {
+      std::fprintf(stderr, "quillon-screenshots: the Open Driver dialog did not show the library\n");
+      ok = false;
+    }
+  } else {
+    std::fprintf(stderr, "quillon-screenshots: no driver library is set up; open-driver.png is not drawn\n");
   }
 
   for (quillon::ui::DriverDocument* document : frame.Documents()) document->Doc().SetModifiedFlag(false);

@@ -20,13 +20,17 @@ int main(int argc, char** argv) {
       unregister = true;
     } else if (arg == "-h" || arg == "--help") {
       std::printf("Usage: quillon-regsvr [-u] LIBRARY\n"
-                  "Registers a component server library in the machine store (%s).\n"
+                  "Registers a component server library (its class identifiers, program identifiers,\n"
+                  "threading model and path) in the machine store (%s).\n"
                   "QUILLON_MACHINE_REGISTRY names another store file.\n"
                   "\n"
                   "Options:\n"
                   "  -u, /u       unregister the library instead\n"
                   "  -h, --help   show this help and exit\n"
-                  "  --version    show the version and exit\n",
+                  "  --version    show the version and exit\n"
+                  "\n"
+                  "Exit status: 0 when done, 1 when the library could not be registered, 2 for a\n"
+                  "mistake in the command line.\n",
                   quillon::CRegistry::StorePath(quillon::RegistryRoot::Machine).c_str());
       return 0;
     } else if (arg == "--version") {
@@ -43,7 +47,7 @@ int main(int argc, char** argv) {
     }
   }
   if (library.empty()) {
-    std::fprintf(stderr, "usage: quillon-regsvr [-u] LIBRARY\n");
+    std::fprintf(stderr, "Usage: quillon-regsvr [-u] LIBRARY (--help for more)\n");
     return 2;
   }
   std::string error;
