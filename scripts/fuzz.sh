@@ -18,7 +18,8 @@
 # line, # starts a comment). Any crash, sanitizer report, leak, time-out or
 # broken check is copied into tests/data/fuzz/<name>/ (so the replay test
 # runs it from then on) with a one-line note in tests/data/fuzz/findings.md.
-# Ends with a table of executions, executions per second, coverage and
+# Ends with a table of executions, executions per second, the share of a
+# core the target had (its CPU time over its run time), coverage and
 # findings per target; exits 1 when there was a finding or a target did not
 # run.
 set -uo pipefail
@@ -72,6 +73,17 @@ else
   targets=("${all[@]}")
 fi
 
+# CPU time the programs this script waited for have used so far, in
+# milliseconds, from what bash's times wrote (its second line is the
+# children's user and system time); times runs in this shell, not in a
+# command substitution, whose children are others.
+children_ms() {
+  awk 'NR == 2 {
+    split($1, u, /[ms]/); split($2, s, /[ms]/)
+    printf "%d\n", (u[1] * 60 + u[2] + s[1] * 60 + s[2]) * 1000
+  }' "$work/.times"
+}
+
 notes=$root/tests/data/fuzz/findings.md
 rows=()
 status=0
@@ -87,7 +99,7 @@ for name in "${targets[@]}"; do
   rm -rf "$scratch"
   mkdir -p "$corpus" "$artifacts" "$(dirname "$log")" "$scratch"
   if [ ! -x "$program" ]; then
-    rows+=("$name|-|-|-|program missing")
+    rows+=("$name|-|-|-|-|program missing")
     status=1
     continue
   fi
@@ -103,9 +115,18 @@ for name in "${targets[@]}"; do
 
   before=$(ls -1 "$artifacts")
   echo "== $name (${seconds} s${options:+, ${options[*]}})"
+  times >"$work/.times"
+  cpu_before=$(children_ms)
+  wall_before=$(date +%s%N)
   TMPDIR=$scratch "$program" -max_total_time="$seconds" -print_final_stats=1 -rss_limit_mb=2048 -timeout=10 \
     -artifact_prefix="$artifacts/" "${options[@]}" "$corpus" "${kept_args[@]}" >"$log" 2>&1
   code=$?
+  # The share of one core the target had: on a shared machine its
+  # executions per second scale with it.
+  wall_ms=$((($(date +%s%N) - wall_before) / 1000000))
+  times >"$work/.times"
+  cpu=$(($(children_ms) - cpu_before))
+  share=$([ "$wall_ms" -gt 0 ] && echo "$((100 * cpu / wall_ms))%")
 
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
@@ -136,14 +157,14 @@ for name in "${targets[@]}"; do
   else
     result="none"
   fi
-  rows+=("$name|${executions:--}|${rate:--}|${coverage:--}|$result")
+  rows+=("$name|${executions:--}|${rate:--}|${share:--}|${coverage:--}|$result")
 done
 
 echo
 echo "make fuzz: $seconds s per target; load average at the end $(cut -d' ' -f1-3 /proc/loadavg)"
-printf '%-12s %12s %8s  %-28s %s\n' target executions exec/s coverage findings
+printf '%-12s %12s %8s %5s  %-28s %s\n' target executions exec/s cpu coverage findings
 for row in "${rows[@]}"; do
-  IFS='|' read -r name executions rate coverage result <<<"$row"
-  printf '%-12s %12s %8s  %-28s %s\n' "$name" "$executions" "$rate" "$coverage" "$result"
+  IFS='|' read -r name executions rate share coverage result <<<"$row"
+  printf '%-12s %12s %8s %5s  %-28s %s\n' "$name" "$executions" "$rate" "$share" "$coverage" "$result"
 done
 exit $status
