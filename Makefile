@@ -4,7 +4,7 @@ SAN_BUILD ?= build-$(SANITIZE)
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build demo test sanitize bench clean package check-package gui-demo
+.PHONY: deps configure build demo test sanitize bench fuzz clean package check-package gui-demo
 
 deps:
 	bash scripts/install-deps.sh
@@ -43,5 +43,13 @@ sanitize: deps
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b; done
 
+# make fuzz FUZZ_SECONDS=N [FUZZ_TARGETS="ini vir"]: every libFuzzer target
+# for N seconds (clang); inputs found stay in FUZZ_WORK, outside the tree.
+FUZZ_SECONDS ?= 60
+FUZZ_BUILD ?= build-fuzz
+fuzz:
+	FUZZ_SECONDS='$(FUZZ_SECONDS)' FUZZ_TARGETS='$(FUZZ_TARGETS)' FUZZ_BUILD='$(FUZZ_BUILD)' \
+	  FUZZ_WORK='$(FUZZ_WORK)' JOBS='$(JOBS)' bash scripts/fuzz.sh
+
 clean:
-	rm -rf $(BUILD) build-address build-thread
+	rm -rf $(BUILD) build-address build-thread $(FUZZ_BUILD)

@@ -16,7 +16,9 @@ bool IsCSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' |
 
 bool EqualsNoCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
+  // From the end: names of one family ("function_0", "function_1", ...)
+  // differ in their last characters, so a scan of a section list stops early.
+  for (std::size_t i = a.size(); i-- > 0;) {
     if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
   }
   return true;

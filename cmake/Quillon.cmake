@@ -35,3 +35,14 @@ function(quillon_test_suite name)
     QUILLON_BINARY_DIR="${PROJECT_BINARY_DIR}")
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()
+
+# QUILLON_NO_UNDEFINED: the link option that makes a component library resolve
+# every symbol it uses at link time. Clang links its sanitizer runtimes into
+# programs only; a component built with clang's sanitizers takes the __asan_,
+# __ubsan_ and coverage entry points from the program that loads it, so such a
+# build leaves the check out (g++ links the runtime into the library as well).
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang" AND NOT QUILLON_SANITIZE STREQUAL "")
+  set(QUILLON_NO_UNDEFINED "")
+else()
+  set(QUILLON_NO_UNDEFINED "-Wl,--no-undefined")
+endif()

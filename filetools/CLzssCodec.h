@@ -10,9 +10,11 @@
 //
 // Encode/Decode are templates over the source and sink so that the final
 // source and sink classes are called directly in the inner loops.
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 namespace quillon::filetools {
 
@@ -23,7 +25,8 @@ class CLzssCodec {
   static constexpr int THRESHOLD = 2;   // copies must be longer than this
   static constexpr int NIL = N;         // empty tree link
 
-  CLzssCodec() { InitTree(); }
+  // The trees are prepared by Encode; decoding uses the ring alone.
+  CLzssCodec() = default;
 
   template <class Source, class Sink>
   void Encode(Source& in, Sink& out);
@@ -78,12 +81,12 @@ class CLzssCodec {
   int64_t code_size_ = 0;
 };
 
+// Every link empty: the 256 roots (right children N+1 .. N+256) and every
+// node's children and parent.
 inline void CLzssCodec::InitTree() {
-  for (int i = N + 1; i <= N + 256; i++) rson_[i] = NIL;
-  for (int i = 0; i < N; i++) dad_[i] = NIL;
-  dad_[N] = NIL;
-  for (int i = 0; i <= N; i++) lson_[i] = NIL;
-  for (int i = 0; i <= N; i++) rson_[i] = NIL;
+  std::fill(std::begin(lson_), std::end(lson_), static_cast<uint16_t>(NIL));
+  std::fill(std::begin(rson_), std::end(rson_), static_cast<uint16_t>(NIL));
+  std::fill(std::begin(dad_), std::end(dad_), static_cast<uint16_t>(NIL));
 }
 
 // Inserts the string ring[r .. r+17] into the tree of its first byte and

@@ -143,6 +143,10 @@ bool CVmArchive::Extract(int index, std::vector<uint8_t>& out) {
   out.clear();
   if (!e.compressed) {
     if (e.size == 0) return true;
+    // The stored bytes of an uncompressed member are the member itself; a
+    // record whose stored size is shorter than its size would take the bytes
+    // after them (another member's or the directory's) for its own.
+    if (e.storedSize < e.size) return false;
     return ReadStored(e, e.size, out) && out.size() == e.size;
   }
   if (e.size > INT32_MAX || e.storedSize == 0 || e.storedSize > INT32_MAX ||

@@ -137,16 +137,18 @@ bool CVmFileArchive::Open(const std::string& path) {
 }
 
 bool CVmFileArchive::Load() {
+  // A file shorter than the header is no archive, whatever its first bytes
+  // say (as for an image in memory).
+  const int64_t fileSize = SizeOf(fd_);
+  if (fileSize < static_cast<int64_t>(CVmArchiveHeader::kSize)) return false;
   uint8_t raw[CVmArchiveHeader::kSize] = {};
-  // A file shorter than the header reads as zeros and fails the checks.
-  ReadAt(fd_, 0, raw, sizeof raw);
+  if (!ReadAt(fd_, 0, raw, sizeof raw)) return false;
   CVmArchiveHeader header = CVmArchiveHeader::Parse(raw);
   header.ApplyVersionRule();
   major_ = header.major;
   minor_ = header.minor;
   origin_ = header.origin;
-  const int64_t fileSize = SizeOf(fd_);
-  if (!header.HasValidMagicAndKind() || header.directoryOffset == 0 || fileSize < 0 ||
+  if (!header.HasValidMagicAndKind() || header.directoryOffset == 0 ||
       header.directoryOffset >= static_cast<uint64_t>(fileSize))
     return false;
   uint8_t sizeWord[4];

@@ -20,13 +20,15 @@ class LzssByteSink {
 // CLzssException("LZSS Target Buffer Overflow") at the first byte.
 class LzssBoundedMemorySink final : public LzssByteSink {
  public:
-  LzssBoundedMemorySink(uint8_t* buffer, int64_t capacity) : buffer_(buffer), capacity_(capacity) {}
+  LzssBoundedMemorySink(uint8_t* buffer, int64_t capacity)
+      : buffer_(buffer), capacity_(buffer ? capacity : 0) {}
+  // One comparison per byte: without a buffer the capacity is 0.
   bool Put(uint8_t byte) override {
-    if (count_ < capacity_ && buffer_) {
+    if (count_ < capacity_) {
       buffer_[count_++] = byte;
       return true;
     }
-    if (!buffer_ || capacity_ <= 0) throw CLzssException("LZSS Target Buffer Overflow");
+    if (capacity_ <= 0) throw CLzssException("LZSS Target Buffer Overflow");
     return false;
   }
   int64_t Count() const { return count_; }

@@ -9,6 +9,7 @@
 // aborts under libFuzzer (which keeps the input) and fails the replay test.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace quillon::fuzz {
@@ -38,5 +39,15 @@ bool Register(const char* name, Entry entry);
     return QuillonFuzzBody_##name(data, size);                                                  \
   }                                                                                             \
   static int QuillonFuzzBody_##name(const std::uint8_t* data, std::size_t size)
-#define QUILLON_FUZZ_CHECK(condition) ((condition) ? static_cast<void>(0) : std::abort())
+namespace quillon::fuzz {
+// Names the broken check on standard error (the run's log, and the note kept
+// with the input), then aborts so libFuzzer keeps the input.
+[[noreturn]] inline void CheckFailed(const char* condition, const char* file, int line) {
+  std::fprintf(stderr, "QUILLON_FUZZ_CHECK failed: %s:%d: %s\n", file, line, condition);
+  std::fflush(stderr);
+  std::abort();
+}
+}  // namespace quillon::fuzz
+#define QUILLON_FUZZ_CHECK(condition) \
+  ((condition) ? static_cast<void>(0) : quillon::fuzz::CheckFailed(#condition, __FILE__, __LINE__))
 #endif

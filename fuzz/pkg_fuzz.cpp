@@ -1,16 +1,20 @@
 // Resource package images: any bytes open (a damaged layout leaves the parts
 // that could not be read empty), both from memory (every member decoded at
-// once) and from a package file (members read on demand). Every member
-// listed can be asked for its size and bytes, and a member that loads has
-// the size the table gives.
+// once) and from a package file (members read on demand). The two read paths
+// agree on everything: header, user block, the member list and each member's
+// bytes, and a member is either unreadable on both or gives the same bytes of
+// the size its table entry gives. Copying a member into a buffer gives the
+// same bytes, and a buffer one byte short is refused.
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "fuzz/FuzzTarget.h"
@@ -18,58 +22,104 @@
 
 namespace {
 
-void ReadMembers(quillon::CResFile& package) {
+using quillon::CResFile;
+
+struct Member {
+  std::string name;
+  std::string folder;
+  long size = -1;
+  bool readable = false;
+  std::vector<std::uint8_t> bytes;
+};
+
+// Every listed member as the package gives it, looked up by name and folder.
+std::vector<Member> ReadMembers(CResFile& package) {
   (void)package.GetResName();
-  (void)package.GetCompressionLevel();
   // Copy the names first: loading a member may change the entries.
-  std::vector<std::pair<std::string, std::string>> names;
+  std::vector<Member> members;
   for (std::size_t i = 0; i < package.GetFileCount(); ++i) {
     const quillon::CResFATEntry* entry = package.GetEntry(i);
     QUILLON_FUZZ_CHECK(entry != nullptr);
-    names.emplace_back(entry->GetName(), entry->GetFolder());
+    members.push_back(Member{entry->GetName(), entry->GetFolder(), -1, false, {}});
   }
-  for (const auto& [name, folder] : names) {
-    const char* in = folder.empty() ? nullptr : folder.c_str();
-    const long bytes = package.GetFileSize(name.c_str(), in);
-    std::vector<std::uint8_t> out;
-    if (package.GetFileBytes(name.c_str(), out, in) && bytes >= 0)
-      QUILLON_FUZZ_CHECK(out.size() == static_cast<std::size_t>(bytes));
-    (void)quillon::CResFile::IsSafeFileName(name);
+  for (Member& member : members) {
+    const char* in = member.folder.empty() ? nullptr : member.folder.c_str();
+    member.size = package.GetFileSize(member.name.c_str(), in);
+    QUILLON_FUZZ_CHECK(member.size >= 0);
+    member.readable = package.GetFileBytes(member.name.c_str(), member.bytes, in);
+    if (!member.readable) {
+      QUILLON_FUZZ_CHECK(member.bytes.empty());
+      continue;
+    }
+    QUILLON_FUZZ_CHECK(member.bytes.size() == static_cast<std::size_t>(member.size));
+    // A buffer of the member's size receives the same bytes; one byte less is refused.
+    std::vector<std::uint8_t> copy(member.bytes.size() + 1, 0xA5);
+    QUILLON_FUZZ_CHECK(package.GetFileBuffer(member.name.c_str(), copy.data(), member.bytes.size(), in) ==
+                       CResFile::kSuccess);
+    QUILLON_FUZZ_CHECK(std::equal(member.bytes.begin(), member.bytes.end(), copy.begin()));
+    QUILLON_FUZZ_CHECK(copy.back() == 0xA5);
+    if (!member.bytes.empty())
+      QUILLON_FUZZ_CHECK(package.GetFileBuffer(member.name.c_str(), copy.data(), member.bytes.size() - 1, in) ==
+                         CResFile::kFailed);
+    (void)CResFile::IsSafeFileName(member.name);
   }
+  return members;
 }
 
-// A file of this process for the package read from disk.
+// A file of this process for the package read from disk: made once and
+// rewritten for every input (creating and deleting a file per input costs
+// more than the run itself), removed when the process ends.
 const std::string& ScratchPath() {
-  static const std::string path =
-      (std::filesystem::temp_directory_path() / ("quillon-pkg-fuzz-" + std::to_string(getpid()) + ".pke")).string();
+  static const std::string path = [] {
+    std::string made =
+        (std::filesystem::temp_directory_path() / ("quillon-pkg-fuzz-" + std::to_string(getpid()) + ".pke")).string();
+    std::atexit([] { std::remove(ScratchPath().c_str()); });
+    return made;
+  }();
   return path;
+}
+
+// Puts DATA into the scratch file: written over the old contents and then
+// cut to size (no truncation to zero first, which some file systems answer
+// with a flush of the file on close).
+bool WriteScratch(const std::uint8_t* data, std::size_t size) {
+  const int fd = ::open(ScratchPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(done));
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  const bool written = done == size && ::ftruncate(fd, static_cast<off_t>(size)) == 0;
+  return ::close(fd) == 0 && written;
 }
 
 }  // namespace
 
 QUILLON_FUZZ_TARGET(pkg) {
-  using quillon::CResFile;
-  {
+  if (!CResFile::IsValidFormat(data, size)) {
     CResFile package;
-    if (CResFile::IsValidFormat(data, size)) {
-      QUILLON_FUZZ_CHECK(package.Open(data, size));
-      ReadMembers(package);
-    } else {
-      package.Open(data, size);  // not a package: opening must still be safe
-    }
+    package.Open(data, size);  // not a package: opening must still be safe
+    return 0;
   }
-  if (!CResFile::IsValidFormat(data, size)) return 0;
+  CResFile image;
+  QUILLON_FUZZ_CHECK(image.Open(data, size));
+  const std::vector<Member> fromImage = ReadMembers(image);
 
-  const std::string& path = ScratchPath();
-  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-    const bool written = std::fwrite(data, 1, size, file) == size;
-    std::fclose(file);
-    if (written) {
-      CResFile package;
-      QUILLON_FUZZ_CHECK(package.Open(path));
-      ReadMembers(package);
-    }
+  if (!WriteScratch(data, size)) return 0;
+  CResFile package;
+  QUILLON_FUZZ_CHECK(package.Open(ScratchPath()));
+  const std::vector<Member> fromFile = ReadMembers(package);
+
+  QUILLON_FUZZ_CHECK(package.GetHeader() == image.GetHeader());
+  QUILLON_FUZZ_CHECK(package.GetUserBlock() == image.GetUserBlock());
+  QUILLON_FUZZ_CHECK(fromFile.size() == fromImage.size());
+  for (std::size_t i = 0; i < fromFile.size(); ++i) {
+    QUILLON_FUZZ_CHECK(fromFile[i].name == fromImage[i].name && fromFile[i].folder == fromImage[i].folder);
+    QUILLON_FUZZ_CHECK(fromFile[i].size == fromImage[i].size);
+    QUILLON_FUZZ_CHECK(fromFile[i].readable == fromImage[i].readable);
+    QUILLON_FUZZ_CHECK(fromFile[i].bytes == fromImage[i].bytes);
   }
-  std::remove(path.c_str());
   return 0;
 }

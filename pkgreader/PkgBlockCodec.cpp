@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "pkgreader/PkgHuffmanTree.h"
 
@@ -76,15 +77,20 @@ class BitWriter {
  public:
   explicit BitWriter(std::vector<uint8_t>& out) : out_(out) {}
 
+  // The K low bits of V, most significant first.
   void Bits(uint32_t v, int k) {
-    for (int i = k - 1; i >= 0; --i) {
-      reg_ = (reg_ << 1) | ((v >> i) & 1u);
-      if (++count_ == 16) {
-        out_.push_back(static_cast<uint8_t>(reg_ >> 8));
-        out_.push_back(static_cast<uint8_t>(reg_));
-        reg_ = 0;
-        count_ = 0;
-      }
+    if (k > 16) {
+      Bits(v >> 16, k - 16);
+      k = 16;
+    }
+    reg_ = (reg_ << k) | (v & ((1u << k) - 1u));
+    count_ += k;
+    if (count_ >= 16) {
+      count_ -= 16;
+      const uint32_t word = reg_ >> count_;
+      out_.push_back(static_cast<uint8_t>(word >> 8));
+      out_.push_back(static_cast<uint8_t>(word));
+      reg_ &= (1u << count_) - 1u;
     }
   }
 
@@ -172,8 +178,10 @@ bool CPkgBlockCodec::Decode(const uint8_t* data, size_t size, std::vector<uint8_
   size_t pos = 8;
   CPkgHuffmanTree symbols(kSymbolLeaves, kSymbolStep);
   CPkgHuffmanTree distances(kDistanceLeaves, kDistanceStep);
-  // The claimed size is not trusted for the allocation; blocks grow the output.
-  out.reserve(std::min<size_t>(total, size_t{4} << 20));
+  // The claimed size is not trusted for the allocation: the output grows
+  // with the bytes actually decoded, so a damaged stream fails before it
+  // has taken much memory.
+  out.reserve(std::min<size_t>(total, size_t{64} << 10));
   for (;;) {
     if (size - pos < 4) return false;
     const uint32_t coded = ReadBE32(data + pos);
@@ -188,15 +196,12 @@ bool CPkgBlockCodec::Decode(const uint8_t* data, size_t size, std::vector<uint8_
     pos += coded;
     const size_t start = out.size();
     const size_t end = start + plain;
-    out.resize(end);
-    uint8_t* block = out.data() + start;
-    size_t at = 0;
-    while (at < plain) {
+    while (out.size() < end) {
       int symbol;
       if (!DecodeSymbol(symbols, in, symbol)) return false;
       symbols.Update(symbol);
       if (symbol < 256) {
-        block[at++] = static_cast<uint8_t>(symbol);
+        out.push_back(static_cast<uint8_t>(symbol));
         continue;
       }
       uint32_t length;
@@ -222,11 +227,12 @@ bool CPkgBlockCodec::Decode(const uint8_t* data, size_t size, std::vector<uint8_
         value = v + (1u << (k + 1)) + ((static_cast<uint32_t>(d) & 1u) << k);
       }
       const size_t back = static_cast<size_t>(value) + 3;
-      if (back > at || length > plain - at) return false;  // corrupt: outside the block
-      const uint8_t* from = block + at - back;
-      uint8_t* to = block + at;
-      for (uint32_t i = 0; i < length; ++i) to[i] = from[i];  // may overlap its own output
-      at += length;
+      if (back > out.size() - start || length > end - out.size()) return false;  // corrupt: outside the block
+      // Byte by byte: the copy may overlap its own output.
+      for (size_t from = out.size() - back, i = 0; i < length; ++i) {
+        const uint8_t byte = out[from + i];
+        out.push_back(byte);
+      }
     }
   }
   return true;
@@ -243,15 +249,22 @@ std::vector<uint8_t> CPkgBlockCodec::Encode(const uint8_t* data, size_t size, in
 
   constexpr int kHashBits = 15;
   constexpr uint32_t kHashSize = 1u << kHashBits;
-  std::vector<int32_t> head(kHashSize);
-  std::vector<int32_t> prev(kMaxBlock);
+  // Newest position of each hash, and the chain of earlier positions: prev
+  // is written for a position before it is ever followed, and head is
+  // emptied (all bits set: -1) for every block with one memset. The 128 KiB
+  // of heads are kept per thread, as packages encode many small parts.
+  thread_local std::unique_ptr<int32_t[]> heads;
+  if (!heads) heads = std::make_unique_for_overwrite<int32_t[]>(kHashSize);
+  int32_t* const head = heads.get();
+  const size_t largestBlock = std::min<size_t>(size, kMaxBlock);
+  const auto prev = std::make_unique_for_overwrite<int32_t[]>(std::max<size_t>(largestBlock, 1));
   std::vector<uint8_t> coded;
-  coded.reserve(kMaxBlock + kMaxBlock / 8);
+  coded.reserve(largestBlock + largestBlock / 8 + 16);
 
   for (size_t blockStart = 0; blockStart < size; blockStart += kMaxBlock) {
     const uint32_t n = static_cast<uint32_t>(std::min<size_t>(kMaxBlock, size - blockStart));
     const uint8_t* b = data + blockStart;
-    std::fill(head.begin(), head.end(), -1);
+    std::memset(head, 0xFF, kHashSize * sizeof(int32_t));
     coded.clear();
     BitWriter bits(coded);
     auto hash = [&](uint32_t i) {

@@ -1,5 +1,7 @@
 #include "pkgreader/PkgHuffmanTree.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <limits>
 #include <map>
 #include <mutex>
@@ -19,8 +21,7 @@ CPkgHuffmanTree::CPkgHuffmanTree(int leaves, uint32_t step)
       parent_(2 * leaves - 1),
       child0_(2 * leaves - 1),
       child1_(2 * leaves - 1),
-      bit_(2 * leaves - 1),
-      active_(2 * leaves - 1) {
+      bit_(2 * leaves - 1) {
   Reset();
 }
 
@@ -28,86 +29,112 @@ void CPkgHuffmanTree::Reset() {
   countdown_ = step_;
   total_ = 0;
   frozen_ = false;
-  // Every stream starts from the same tree (all leaf frequencies 1), and
-  // building it costs more than decoding a short stream (a user block, a
-  // table, a support file) takes. It is built once per leaf count and copied.
-  struct StartTree {
+  // Every stream starts from the tree of all-ones frequencies: it is built
+  // once per leaf count and copied from then on.
+  struct Start {
     std::vector<uint32_t> freq;
     std::vector<int32_t> parent, child0, child1;
-    std::vector<uint8_t> bit, active;
+    std::vector<uint8_t> bit;
   };
   static std::mutex lock;
-  static std::map<int, StartTree> trees;
-  {
-    std::lock_guard<std::mutex> guard(lock);
-    const auto it = trees.find(n_);
-    if (it != trees.end()) {
-      freq_ = it->second.freq;
-      parent_ = it->second.parent;
-      child0_ = it->second.child0;
-      child1_ = it->second.child1;
-      bit_ = it->second.bit;
-      active_ = it->second.active;
-      rebuilds_ = 1;
-      return;
-    }
+  static std::map<int, Start> starts;
+  const std::lock_guard<std::mutex> hold(lock);
+  const auto known = starts.find(n_);
+  if (known == starts.end()) {
+    std::fill(freq_.begin(), freq_.begin() + n_, 1u);
+    rebuilds_ = 0;
+    Build(false);
+    starts.emplace(n_, Start{freq_, parent_, child0_, child1_, bit_});
+    return;
   }
-  for (int i = 0; i < n_; ++i) freq_[i] = 1;
-  rebuilds_ = 0;
-  Build(false);
-  std::lock_guard<std::mutex> guard(lock);
-  trees.emplace(n_, StartTree{freq_, parent_, child0_, child1_, bit_, active_});
+  const Start& start = known->second;
+  freq_ = start.freq;
+  parent_ = start.parent;
+  child0_ = start.child0;
+  child1_ = start.child1;
+  bit_ = start.bit;
+  rebuilds_ = 1;
 }
 
-// Joins the active nodes pairwise until one root is left. The scan keeps the
-// last two nodes whose frequency did not exceed either remembered frequency;
-// it is deliberately not a strict search for the two smallest, and the shape
-// it produces is part of the stream format.
+// Joins the active nodes pairwise until one root is left. Each join scans the
+// active nodes in index order and takes the last two whose frequency did not
+// exceed the larger of the two frequencies taken before (any frequency while
+// fewer than two are taken); it is deliberately not a strict search for the
+// two smallest, and the shape it produces is part of the stream format.
+//
+// The scans are not repeated from the start. The two nodes a scan takes are
+// its last two, so the next scan runs exactly like this one up to the earlier
+// of them: it resumes there from the state the scan had before taking it. A
+// node is taken exactly when its frequency is at most that larger frequency,
+// so the nodes in between are skipped with a minimum tree over node indices
+// (joined nodes get the highest index so far, so index order is scan order).
 void CPkgHuffmanTree::Pair() {
   const int total = 2 * n_ - 1;
   for (int i = 0; i < total; ++i) {
-    active_[i] = i < n_ ? 1 : 0;
     parent_[i] = i;
     bit_[i] = 0;
   }
   for (int i = 0; i < n_; ++i) child0_[i] = child1_[i] = i;  // a leaf's children are itself
-  // The active nodes in index order, with their frequencies side by side: a
-  // new node has the highest index so far and goes to the end. Scanning only
-  // these visits the nodes the full scan would, in the same order.
-  std::vector<int32_t> ids(static_cast<std::size_t>(n_));
-  std::vector<uint32_t> freqs(static_cast<std::size_t>(n_));
-  for (int i = 0; i < n_; ++i) {
-    ids[static_cast<std::size_t>(i)] = i;
-    freqs[static_cast<std::size_t>(i)] = freq_[i];
-  }
-  for (int next = n_; next < total; ++next) {
-    uint32_t last = std::numeric_limits<uint32_t>::max();
-    uint32_t beforeLast = std::numeric_limits<uint32_t>::max();
-    std::size_t chosenAt = 0;
-    std::size_t otherAt = 0;
-    for (std::size_t k = 0; k < freqs.size(); ++k) {
-      const uint32_t f = freqs[k];
-      if (f <= beforeLast || f <= last) {
-        otherAt = chosenAt;
-        chosenAt = k;
-        beforeLast = last;
-        last = f;
+
+  // Minimum tree: an active node holds its frequency, any other node a value
+  // above every frequency.
+  constexpr uint64_t kInactive = std::numeric_limits<uint64_t>::max();
+  size_t width = 1;
+  while (width < static_cast<size_t>(total)) width *= 2;
+  lowest_.assign(2 * width, kInactive);
+  auto set = [&](size_t node, uint64_t value) {
+    size_t at = width + node;
+    lowest_[at] = value;
+    for (at /= 2; at >= 1; at /= 2) lowest_[at] = std::min(lowest_[2 * at], lowest_[2 * at + 1]);
+  };
+  for (size_t i = 0; i < static_cast<size_t>(n_); ++i) lowest_[width + i] = freq_[i];
+  for (size_t at = width - 1; at >= 1; --at) lowest_[at] = std::min(lowest_[2 * at], lowest_[2 * at + 1]);
+  // The first active node from FROM on whose frequency is at most LIMIT, or -1.
+  auto first = [&](size_t from, uint64_t limit) -> int {
+    if (from >= width) return -1;
+    size_t at = width + from;
+    if (lowest_[at] <= limit) return static_cast<int>(from);
+    // Climb while the subtrees to the right of the path hold nothing small
+    // enough, then descend into the leftmost one that does.
+    for (;;) {
+      while (at % 2 == 1) {
+        at /= 2;
+        if (at <= 1) return -1;
       }
+      ++at;  // the right sibling
+      if (lowest_[at] <= limit) break;
     }
-    // With two or more active nodes the first two are always taken, so both
-    // positions name scanned nodes and OTHERAT lies before CHOSENAT.
-    const int chosen = ids[chosenAt];
-    const int other = ids[otherAt];
-    ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(chosenAt));
-    freqs.erase(freqs.begin() + static_cast<std::ptrdiff_t>(chosenAt));
-    ids.erase(ids.begin() + static_cast<std::ptrdiff_t>(otherAt));
-    freqs.erase(freqs.begin() + static_cast<std::ptrdiff_t>(otherAt));
-    active_[chosen] = 0;
-    active_[other] = 0;
+    while (at < width) at = lowest_[2 * at] <= limit ? 2 * at : 2 * at + 1;
+    return static_cast<int>(at - width);
+  };
+
+  // The nodes the scan took, in scan order, with the two frequencies it
+  // remembered after each.
+  taken_.clear();
+  for (int next = n_; next < total; ++next) {
+    uint64_t beforeLast = std::numeric_limits<uint32_t>::max();
+    uint64_t last = std::numeric_limits<uint32_t>::max();
+    size_t from = 0;
+    if (!taken_.empty()) {
+      beforeLast = taken_.back().beforeLast;
+      last = taken_.back().last;
+      from = static_cast<size_t>(taken_.back().node) + 1;
+    }
+    for (int node; (node = first(from, std::max(beforeLast, last))) >= 0;) {
+      beforeLast = last;
+      last = freq_[static_cast<size_t>(node)];
+      taken_.push_back(Taken{node, beforeLast, last});
+      from = static_cast<size_t>(node) + 1;
+    }
+    // The first two active nodes are always taken.
+    const int chosen = taken_.back().node;
+    const int other = taken_[taken_.size() - 2].node;
+    taken_.pop_back();
+    taken_.pop_back();
+    set(static_cast<size_t>(chosen), kInactive);
+    set(static_cast<size_t>(other), kInactive);
     freq_[next] = freq_[chosen] + freq_[other];
-    active_[next] = 1;
-    ids.push_back(next);
-    freqs.push_back(freq_[next]);
+    set(static_cast<size_t>(next), freq_[next]);
     child0_[next] = chosen;
     child1_[next] = other;
     parent_[chosen] = next;
@@ -119,7 +146,8 @@ void CPkgHuffmanTree::Pair() {
 
 int CPkgHuffmanTree::MaxLeafDepth() const {
   const int total = 2 * n_ - 1;
-  std::vector<int> depth(total, 0);
+  std::vector<int>& depth = depth_;
+  depth.assign(static_cast<size_t>(total), 0);
   int deepest = 0;
   // Parents always have higher indices than their children.
   for (int i = total - 1; i >= n_; --i) {

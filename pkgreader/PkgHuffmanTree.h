@@ -56,7 +56,15 @@ class CPkgHuffmanTree {
   std::vector<int32_t> child0_;
   std::vector<int32_t> child1_;
   std::vector<uint8_t> bit_;
-  std::vector<uint8_t> active_;
+  // Scratch of Pair and MaxLeafDepth.
+  struct Taken {
+    int node;
+    uint64_t beforeLast;
+    uint64_t last;
+  };
+  std::vector<uint64_t> lowest_;
+  std::vector<Taken> taken_;
+  mutable std::vector<int> depth_;
 };
 
 }  // namespace quillon

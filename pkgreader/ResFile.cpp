@@ -186,25 +186,29 @@ bool CResFile::Open(const std::string& path) {
   std::vector<uint8_t> user(userLength);
   if (userLength && !read(pos, userLength, user.data())) return true;
   pos += userLength;
-  uint32_t dataLength = 0;
-  if (!word(dataLength) || dataLength > total - pos) return true;
-  const uint64_t dataStart = pos;
-  pos += dataLength;
-  uint32_t fatLength = 0;
-  if (!word(fatLength) || fatLength > total - pos) return true;
-  std::vector<uint8_t> fat(fatLength);
-  if (fatLength && !read(pos, fatLength, fat.data())) return true;
-  m_dataStart = dataStart;
-  m_dataLength = dataLength;
-  m_hasPackageFile = true;
-  // Reuse the memory walk for the two tables: an image of header, user block,
-  // an empty data region and the FAT.
+  // The tables go through the memory walk: an image of header, user block,
+  // an empty data region and the FAT, as far as the file holds them, so a
+  // damaged data region or FAT leaves the user block read as from memory.
   std::vector<uint8_t> tables(m_header.begin(), m_header.end());
   AppendLE32(tables, userLength);
   tables.insert(tables.end(), user.begin(), user.end());
-  AppendLE32(tables, 0);
-  AppendLE32(tables, fatLength);
-  tables.insert(tables.end(), fat.begin(), fat.end());
+  uint32_t dataLength = 0;
+  if (word(dataLength) && dataLength <= total - pos) {
+    const uint64_t dataStart = pos;
+    pos += dataLength;
+    uint32_t fatLength = 0;
+    if (word(fatLength) && fatLength <= total - pos) {
+      std::vector<uint8_t> fat(fatLength);
+      if (!fatLength || read(pos, fatLength, fat.data())) {
+        m_dataStart = dataStart;
+        m_dataLength = dataLength;
+        m_hasPackageFile = true;
+        AppendLE32(tables, 0);
+        AppendLE32(tables, fatLength);
+        tables.insert(tables.end(), fat.begin(), fat.end());
+      }
+    }
+  }
   ReadLayout(tables.data(), tables.size(), &native, false);
   return true;
 }

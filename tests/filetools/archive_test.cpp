@@ -555,5 +555,25 @@ TEST_F(CorruptArchiveTest, ACompressedMemberThatDecodesShortFails) {
   EXPECT_EQ(archive->ExtractToBuffer(ComBstr("a.txt").Get(), out.Get()), E_FAIL);
 }
 
+TEST_F(CorruptArchiveTest, AnUncompressedMemberStoredShortFailsInBothEngines) {
+  const std::string image = BuildImage({{"a.txt", "abc"}, {"b.txt", "bee"}}, "");
+  // a.txt claims 5 bytes but stores 3: its 5 bytes would run into b.txt.
+  const uint32_t dirAt = DirectoryOffset(image);
+  std::string directory = DecodedDirectory(image);
+  const size_t sizeAt = 4 + 9 + 8 + 36;
+  Patch32(directory, sizeAt, 5);
+  const std::string broken = image.substr(0, dirAt + 4) + Lzss(directory);
+  ASSERT_EQ(Open(Put("short.pkg", broken)), S_OK);
+  Variant out;
+  EXPECT_EQ(archive->ExtractToBuffer(ComBstr("a.txt").Get(), out.Get()), E_FAIL);
+  EXPECT_EQ(Extract("b.txt"), "bee");
+  archive->Abort();
+  Variant buffer(broken);
+  ASSERT_EQ(archive->OpenBuffer(buffer.Get()), S_OK);
+  Variant fromImage;
+  EXPECT_EQ(archive->ExtractToBuffer(ComBstr("a.txt").Get(), fromImage.Get()), E_FAIL);
+  EXPECT_EQ(Extract("b.txt"), "bee");
+}
+
 }  // namespace
 }  // namespace quillon::filetools

@@ -61,9 +61,15 @@ constexpr std::size_t kMaxGenerated = 16384;
 // sanitizer builds); the kept inputs always run.
 constexpr auto kGenerateBudget = std::chrono::seconds(20);
 
-const std::vector<std::string> kTargets = {"archive", "capture", "connection", "datagram", "filelist", "ini",
-                                           "interchange", "lzss", "pkg", "pkgcodec", "reply", "vir",
-                                           "irfile", "lirc", "pronto", "rawtext"};
+// The targets: one per fuzz/<name>_fuzz.cpp, listed by the build.
+std::vector<std::string> EntryNames() {
+  std::vector<std::string> names;
+  std::stringstream list(QUILLON_FUZZ_ENTRIES);
+  for (std::string name; std::getline(list, name, ',');)
+    if (!name.empty()) names.push_back(name);
+  return names;
+}
+const std::vector<std::string> kTargets = EntryNames();
 
 Bytes ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

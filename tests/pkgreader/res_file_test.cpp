@@ -290,5 +290,30 @@ TEST(ResFile, DamagedPackagesOpenWithoutCrashingAndUnreadableMembersFail) {
   EXPECT_EQ(r.GetFileBuffer("x", buf, sizeof buf), CResFile::kFailed);
 }
 
+TEST(ResFile, CutTablesKeepTheUserBlockFromFileAsFromMemory) {
+  TempDir dir;
+  CResFile pkg;
+  pkg.SetVersion(2, 4, 6);
+  pkg.SetResName("Cut package");
+  ASSERT_TRUE(pkg.AddBuffer("abcdef", 6, "x"));
+  ASSERT_TRUE(pkg.Save(dir / "whole.pkg"));
+  const auto whole = ReadBytes(dir / "whole.pkg");
+  // Cut inside the data region's length word, inside the data region, and
+  // inside the FAT: the user block before them reads the same both ways.
+  const size_t data = 24 + 272;
+  for (size_t cut : {data + 2, data + 8, whole.size() - 3}) {
+    const std::vector<uint8_t> part(whole.begin(), whole.begin() + static_cast<long>(cut));
+    WriteBytes(dir / "cut.pkg", part);
+    CResFile fromFile;
+    CResFile fromMemory;
+    ASSERT_TRUE(fromFile.Open(dir / "cut.pkg"));
+    ASSERT_TRUE(fromMemory.Open(part.data(), part.size()));
+    EXPECT_EQ(fromFile.GetResName(), "Cut package") << cut;
+    EXPECT_EQ(fromFile.GetMajorVer(), 2) << cut;
+    EXPECT_TRUE(fromFile.GetUserBlock() == fromMemory.GetUserBlock()) << cut;
+    EXPECT_EQ(fromFile.GetFileCount(), fromMemory.GetFileCount()) << cut;
+  }
+}
+
 }  // namespace
 }  // namespace quillon
