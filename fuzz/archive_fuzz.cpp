@@ -20,6 +20,7 @@
 
 #include "filetools/CVmFileArchive.h"
 #include "filetools/CVmMemArchive.h"
+#include "fuzz/FuzzScratch.h"
 #include "fuzz/FuzzTarget.h"
 
 namespace {
@@ -35,34 +36,9 @@ bool SameRecord(const CVmArchiveEntry& a, const CVmArchiveEntry& b) {
          a.majorVersion == b.majorVersion && a.origin == b.origin && a.storedSize == b.storedSize;
 }
 
-// The archive file of this process: made once and rewritten for every input
-// (creating and deleting a file per input costs more than the run itself),
-// removed when the process ends.
-const std::string& ScratchPath() {
-  static const std::string path = [] {
-    std::string made =
-        (std::filesystem::temp_directory_path() / ("quillon-archive-fuzz-" + std::to_string(getpid()) + ".pkg"))
-            .string();
-    std::atexit([] { std::remove(ScratchPath().c_str()); });
-    return made;
-  }();
-  return path;
-}
-
-// Puts DATA into the scratch file: written over the old contents and then
-// cut to size (no truncation to zero first, which some file systems answer
-// with a flush of the file on close).
-bool WriteScratch(const std::uint8_t* data, std::size_t size) {
-  const int fd = ::open(ScratchPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(done));
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  const bool written = done == size && ::ftruncate(fd, static_cast<off_t>(size)) == 0;
-  return ::close(fd) == 0 && written;
+const quillon::fuzz::ScratchFile& Scratch() {
+  static const quillon::fuzz::ScratchFile file("quillon-archive-fuzz-", ".pkg");
+  return file;
 }
 
 }  // namespace
@@ -83,9 +59,9 @@ QUILLON_FUZZ_TARGET(archive) {
 
   // The file engine reads the same bytes as an archive file. (An empty input
   // is no file of this test: the engine would take it for a new archive.)
-  if (size > 0 && WriteScratch(data, size)) {
+  if (size > 0 && Scratch().Write(data, size)) {
     CVmFileArchive file;
-    const bool opened = file.Open(ScratchPath());
+    const bool opened = file.Open(Scratch().Path());
     if (loaded) QUILLON_FUZZ_CHECK(opened);
     if (opened && !loaded) {
       bool pastTheEnd = false;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/FuzzScratch.h"
 #include "fuzz/FuzzTarget.h"
 #include "pkgreader/ResFile.h"
 
@@ -66,33 +67,9 @@ std::vector<Member> ReadMembers(CResFile& package) {
   return members;
 }
 
-// A file of this process for the package read from disk: made once and
-// rewritten for every input (creating and deleting a file per input costs
-// more than the run itself), removed when the process ends.
-const std::string& ScratchPath() {
-  static const std::string path = [] {
-    std::string made =
-        (std::filesystem::temp_directory_path() / ("quillon-pkg-fuzz-" + std::to_string(getpid()) + ".pke")).string();
-    std::atexit([] { std::remove(ScratchPath().c_str()); });
-    return made;
-  }();
-  return path;
-}
-
-// Puts DATA into the scratch file: written over the old contents and then
-// cut to size (no truncation to zero first, which some file systems answer
-// with a flush of the file on close).
-bool WriteScratch(const std::uint8_t* data, std::size_t size) {
-  const int fd = ::open(ScratchPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  std::size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(done));
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  const bool written = done == size && ::ftruncate(fd, static_cast<off_t>(size)) == 0;
-  return ::close(fd) == 0 && written;
+const quillon::fuzz::ScratchFile& Scratch() {
+  static const quillon::fuzz::ScratchFile file("quillon-pkg-fuzz-", ".pke");
+  return file;
 }
 
 }  // namespace
@@ -107,9 +84,9 @@ QUILLON_FUZZ_TARGET(pkg) {
   QUILLON_FUZZ_CHECK(image.Open(data, size));
   const std::vector<Member> fromImage = ReadMembers(image);
 
-  if (!WriteScratch(data, size)) return 0;
+  if (!Scratch().Write(data, size)) return 0;
   CResFile package;
-  QUILLON_FUZZ_CHECK(package.Open(ScratchPath()));
+  QUILLON_FUZZ_CHECK(package.Open(Scratch().Path()));
   const std::vector<Member> fromFile = ReadMembers(package);
 
   QUILLON_FUZZ_CHECK(package.GetHeader() == image.GetHeader());
