@@ -25,6 +25,7 @@
 #include "irmodel/TQVXIrFunction.h"
 #include "platform/UdpSocket.h"
 #include "tests/devicelink/link_emulator_support.h"
+#include "tests/ui/LearnDlgChecks.h"
 #include "tests/ui/ShellFixture.h"
 #include "ui/ConnectionParamsDlg.h"
 #include "ui/DetailView.h"
@@ -73,35 +74,6 @@ void WhenOpen(std::function<void(T&)> act, bool* opened) {
       dialog->done(QDialog::Rejected);
     }
   });
-}
-
-// What the learn dialog shows is what its core says: buttons, boxes, the
-// status line, the current name and the rows with their statuses.
-void ExpectLearnDialogShowsCore(CLearnDlgView& view, const std::string& step) {
-  SCOPED_TRACE(step);
-  const CLearnDlg& core = view.Core();
-  const std::pair<const char*, CLearnDlg::Control> controls[] = {
-      {"learnButton", core.GetLearnButton()},   {"verifyButton", core.GetVerifyButton()},
-      {"skipButton", core.GetSkipButton()},     {"abortButton", core.GetAbortButton()},
-      {"reLearnButton", core.GetReLearnButton()}, {"acceptButton", core.GetAcceptButton()},
-      {"okButton", core.GetOkButton()},         {"cancelButton", core.GetCancelButton()},
-      {"autoSelectBox", core.GetAutoSelectBox()}};
-  for (const auto& [name, control] : controls) {
-    QWidget* widget = Child(view, name);
-    if (!widget) continue;
-    EXPECT_EQ(widget->isEnabled(), control.enabled) << name;
-    EXPECT_EQ(widget->isVisibleTo(&view), control.visible) << name;
-  }
-  EXPECT_EQ(Child<QPushButton>(view, "reLearnButton")->text().toStdString(), core.GetReLearnLabel());
-  EXPECT_EQ(Child<QCheckBox>(view, "autoSelectBox")->isChecked(), core.GetAutoSelect());
-  EXPECT_EQ(Child<QLineEdit>(view, "statusText")->text().toStdString(), core.GetStatusText());
-  EXPECT_EQ(Child<QLabel>(view, "currentName")->text(), FromDriverText(core.GetCurrentName()));
-  auto* list = Child<QTreeView>(view, "list");
-  ASSERT_EQ(list->model()->rowCount(), static_cast<int>(core.GetRows().size()));
-  for (int row = 0; row < list->model()->rowCount(); ++row) {
-    EXPECT_EQ(list->model()->index(row, 0).data().toString(), FromDriverText(core.GetRows()[row].name));
-    EXPECT_EQ(list->model()->index(row, 1).data().toString().toStdString(), core.GetRows()[row].status);
-  }
 }
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path) {

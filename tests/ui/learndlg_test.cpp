@@ -20,6 +20,7 @@
 #include "deviceops/CLearnCommand.h"
 #include "irmodel/TQVXIrFunction.h"
 #include "tests/devicelink/link_emulator_support.h"
+#include "tests/ui/LearnDlgChecks.h"
 #include "tests/ui/ShellFixture.h"
 #include "ui/CaptureAnimation.h"
 #include "ui/DriverFrame.h"
@@ -96,40 +97,6 @@ class LearnDialogTest : public ShellTest {
     return widget;
   }
 
-  // Everything the dialog shows equals what its core says.
-  static void ExpectShowsCore(CLearnDlgView& view, const std::string& step) {
-    SCOPED_TRACE(step);
-    const CLearnDlg& core = view.Core();
-    const std::pair<const char*, CLearnDlg::Control> controls[] = {
-        {"learnButton", core.GetLearnButton()},       {"verifyButton", core.GetVerifyButton()},
-        {"skipButton", core.GetSkipButton()},         {"abortButton", core.GetAbortButton()},
-        {"reLearnButton", core.GetReLearnButton()},   {"acceptButton", core.GetAcceptButton()},
-        {"okButton", core.GetOkButton()},             {"cancelButton", core.GetCancelButton()},
-        {"autoSelectBox", core.GetAutoSelectBox()},   {"briefBox", core.GetBriefBox()},
-        {"binButton", core.GetBinButton()},           {"enhancedAnalysisBox", core.GetEnhancedAnalysisBox()}};
-    for (const auto& [name, control] : controls) {
-      QWidget* widget = Child(view, name);
-      if (!widget) continue;
-      EXPECT_EQ(widget->isEnabled(), control.enabled) << name;
-      EXPECT_EQ(widget->isVisibleTo(&view), control.visible) << name;
-    }
-    EXPECT_EQ(Child<QPushButton>(view, "reLearnButton")->text().toStdString(), core.GetReLearnLabel());
-    EXPECT_EQ(Child<QCheckBox>(view, "autoSelectBox")->isChecked(), core.GetAutoSelect());
-    EXPECT_EQ(Child<QCheckBox>(view, "enhancedAnalysisBox")->isChecked(), core.IsEnhancedAnalysis());
-    EXPECT_EQ(Child<QLineEdit>(view, "statusText")->text().toStdString(), core.GetStatusText());
-    EXPECT_EQ(Child<QLabel>(view, "currentName")->text(), FromDriverText(core.GetCurrentName()));
-    EXPECT_EQ(Child<CaptureAnimation>(view, "animation")->State(), core.GetAnimation());
-    auto* list = Child<QTreeView>(view, "list");
-    EXPECT_EQ(list->isEnabled(), core.GetList().enabled);
-    ASSERT_EQ(list->model()->rowCount(), static_cast<int>(core.GetRows().size()));
-    for (int row = 0; row < list->model()->rowCount(); ++row) {
-      EXPECT_EQ(list->model()->index(row, 0).data().toString(), FromDriverText(core.GetRows()[row].name));
-      EXPECT_EQ(list->model()->index(row, 1).data().toString().toStdString(), core.GetRows()[row].status);
-    }
-    const QModelIndexList selected = list->selectionModel()->selectedRows();
-    ASSERT_EQ(selected.size(), 1);
-    EXPECT_EQ(selected.front().row(), core.GetSelectedRow());
-  }
 
   static void Click(CLearnDlgView& view, const char* name) {
     auto* button = Child<QAbstractButton>(view, name);
@@ -162,7 +129,7 @@ TEST_F(LearnDialogTest, LearnAndVerifyThreeFunctionsByClickingThenOkUpdatesTheDr
     const CLearnDlg& core = view.Core();
     ASSERT_TRUE(QTest::qWaitFor([&] { return core.GetStatusText() == "Ready"; }, 5000)) << core.GetStatusText();
     EXPECT_EQ(view.windowTitle(), QStringLiteral("Learn/Verify IR Functions"));
-    ExpectShowsCore(view, "opened");
+    ExpectLearnDialogShowsCore(view, "opened");
     EXPECT_EQ(Child<QLabel>(view, "progressLabel")->text(), QStringLiteral("0 of 3 learned"));
     EXPECT_FALSE(Child<QWidget>(view, "verifyButton")->isEnabled());  // nothing to verify yet
     // One button at a time: learn, then verify with the second press.
@@ -176,17 +143,17 @@ TEST_F(LearnDialogTest, LearnAndVerifyThreeFunctionsByClickingThenOkUpdatesTheDr
       if (row > 0) {
         ClickRow(view, row);
         EXPECT_EQ(core.GetSelectedRow(), row);
-        ExpectShowsCore(view, at + " chosen");
+        ExpectLearnDialogShowsCore(view, at + " chosen");
       }
       EXPECT_EQ(Child<QLabel>(view, "currentName")->text().toStdString(), names[row]);
       const int signalled = view.CapturesSignalled();
       Click(view, "learnButton");
       EXPECT_EQ(core.GetState(), CLearnDlg::State::Capturing);
-      ExpectShowsCore(view, at + " learning");
+      ExpectLearnDialogShowsCore(view, at + " learning");
       ASSERT_TRUE(QTest::qWaitFor([&] { return core.GetRows()[row].status == "Learned"; }, kCaptureWaitMs))
           << core.GetStatusText();
       ASSERT_TRUE(WaitForRest(view, CLearnDlg::State::Ready));
-      ExpectShowsCore(view, at + " learned");
+      ExpectLearnDialogShowsCore(view, at + " learned");
       EXPECT_EQ(view.CapturesSignalled(), signalled + 1);
       EXPECT_EQ(Child<QLabel>(view, "progressLabel")->text(), QStringLiteral("%1 of 3 learned").arg(row + 1));
       EXPECT_TRUE(Child<QLabel>(view, "carrierLabel")->text().startsWith(QStringLiteral("Carrier ")));
@@ -196,10 +163,10 @@ TEST_F(LearnDialogTest, LearnAndVerifyThreeFunctionsByClickingThenOkUpdatesTheDr
       EXPECT_EQ(picture->Traces()[1].label, QStringLiteral("Learned"));
 
       Click(view, "verifyButton");
-      ExpectShowsCore(view, at + " verifying");
+      ExpectLearnDialogShowsCore(view, at + " verifying");
       EXPECT_EQ(Child<QPushButton>(view, "reLearnButton")->text(), QStringLiteral("Re-Verify"));
       ASSERT_TRUE(WaitForRest(view, CLearnDlg::State::Result)) << core.GetStatusText();
-      ExpectShowsCore(view, at + " verified");
+      ExpectLearnDialogShowsCore(view, at + " verified");
       EXPECT_EQ(core.GetStatusText(), "Verify Successful");
       EXPECT_EQ(core.GetLastCapture().analysis, TIrAnalysisMethod::Enhanced);
       EXPECT_EQ(picture->Traces()[1].label, QStringLiteral("Stored"));
@@ -211,7 +178,7 @@ TEST_F(LearnDialogTest, LearnAndVerifyThreeFunctionsByClickingThenOkUpdatesTheDr
       view.close();
       EXPECT_TRUE(view.isVisible());
       Click(view, "acceptButton");
-      ExpectShowsCore(view, at + " accepted");
+      ExpectLearnDialogShowsCore(view, at + " accepted");
       EXPECT_EQ(core.GetState(), CLearnDlg::State::Ready);
     }
     Click(view, "okButton");
@@ -251,7 +218,7 @@ TEST_F(LearnDialogTest, CancelLeavesTheDocumentAsItWas) {
     // Auto-select moved on and learns the next function at once.
     EXPECT_EQ(core.GetSelectedRow(), 1);
     EXPECT_EQ(core.GetState(), CLearnDlg::State::Capturing);
-    ExpectShowsCore(view, "second row capturing");
+    ExpectLearnDialogShowsCore(view, "second row capturing");
     EXPECT_FALSE(Child<QWidget>(view, "cancelButton")->isEnabled());
     Click(view, "abortButton");
     // While the device still waits, it reports the abort first; a second
@@ -259,10 +226,10 @@ TEST_F(LearnDialogTest, CancelLeavesTheDocumentAsItWas) {
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return core.GetState() == CLearnDlg::State::Ready || core.GetStatusText() == "Capture Aborted"; },
         kCaptureWaitMs));
-    ExpectShowsCore(view, "abort asked");
+    ExpectLearnDialogShowsCore(view, "abort asked");
     if (core.GetState() == CLearnDlg::State::Capturing) Click(view, "abortButton");
     ASSERT_TRUE(WaitForRest(view, CLearnDlg::State::Ready)) << core.GetStatusText();
-    ExpectShowsCore(view, "aborted");
+    ExpectLearnDialogShowsCore(view, "aborted");
     // Escape is Cancel.
     QTest::keyClick(&view, Qt::Key_Escape);
   });
@@ -292,7 +259,7 @@ TEST_F(LearnDialogTest, TheBinLoaderAnalysesAFileAndTheAnalysisBoxIsRemembered) 
     EXPECT_EQ(FileDialog::LastOptions().defaultSuffix, QStringLiteral("bin"));
     EXPECT_NE(view.Core().GetCaptureResult().time_count, 0);
     EXPECT_EQ(view.Core().GetLastCapture().analysis, TIrAnalysisMethod::Enhanced);
-    ExpectShowsCore(view, "file analysed");
+    ExpectLearnDialogShowsCore(view, "file analysed");
     EXPECT_EQ(Child<QGroupBox>(view, "captureGroup")->title(), QStringLiteral("Capture from file"));
     EXPECT_EQ(Child<WaveformView>(view, "waveformView")->Traces().size(), 2u);
     // A file that cannot be read is named with the reason.
@@ -322,7 +289,7 @@ TEST_F(LearnDialogTest, WithoutAConnectionTheDialogSaysSoAndOnlyCloses) {
   Frame().ActiveFrame()->FunctionView()->SelectPositions({0});
   RunLearn([&](CLearnDlgView& view) {
     EXPECT_EQ(view.Core().GetState(), CLearnDlg::State::NotReady);
-    ExpectShowsCore(view, "not connected");
+    ExpectLearnDialogShowsCore(view, "not connected");
     EXPECT_EQ(Child<QLineEdit>(view, "statusText")->text(),
               QStringLiteral("Not connected to an Velmor IR Learning device."));
     // While the dialog runs, the main window leaves the device's events to it.
