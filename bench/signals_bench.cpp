@@ -170,7 +170,7 @@ void BM_RawIrRoundTrip(benchmark::State& state, TIrCaptureKind kind) {
       TIrInterchange::Outcome out;
       const TIrParsedFile back = TIrSignalsFile::Parse(
           TIrInterchange::ExportText(doc.GetDriver(), TIrFormat::Signals, "", {false}, out), "back.ir");
-      for (const TIrNamedSignal& e : back.signals) {
+      for (const TIrNamedSignal& e : back.entries) {
         for (const Signal& s : Corpus()) {
           if (s.id != e.name) continue;
           const std::vector<uint32_t> original(s.durations.begin(), s.durations.begin() + s.firstFrame - 1);

@@ -23,21 +23,21 @@ inline int CheckInterchangeParser(TIrFormat format, const std::uint8_t* data, st
     QUILLON_FUZZ_CHECK(!e.Reason().empty());
     return 0;
   }
-  for (const TIrNamedSignal& s : parsed.signals) QUILLON_FUZZ_CHECK(s.signal.Problem().empty());
-  if (parsed.signals.empty()) return 0;
+  for (const TIrNamedSignal& s : parsed.entries) QUILLON_FUZZ_CHECK(s.signal.Problem().empty());
+  if (parsed.entries.empty()) return 0;
 
   std::vector<std::string> notes;
-  const std::string written = TIrFileFormat::Write(format, parsed.signals, "fuzz", notes);
+  const std::string written = TIrFileFormat::Write(format, parsed.entries, "fuzz", notes);
   TIrParsedFile again;
   try {
     again = TIrFileFormat::Parse(format, written, "written");
   } catch (const TIrFormatError&) {
     QUILLON_FUZZ_CHECK(false);  // what the writer writes always reads
   }
-  QUILLON_FUZZ_CHECK(again.signals.size() == parsed.signals.size());
-  for (std::size_t i = 0; i < parsed.signals.size(); ++i) {
-    QUILLON_FUZZ_CHECK(again.signals[i].code.has_value() == parsed.signals[i].code.has_value());
-    if (parsed.signals[i].code) QUILLON_FUZZ_CHECK(*again.signals[i].code == *parsed.signals[i].code);
+  QUILLON_FUZZ_CHECK(again.entries.size() == parsed.entries.size());
+  for (std::size_t i = 0; i < parsed.entries.size(); ++i) {
+    QUILLON_FUZZ_CHECK(again.entries[i].code.has_value() == parsed.entries[i].code.has_value());
+    if (parsed.entries[i].code) QUILLON_FUZZ_CHECK(*again.entries[i].code == *parsed.entries[i].code);
   }
   return 0;
 }

@@ -21,7 +21,7 @@ TIrInterchange::Outcome TIrInterchange::ImportParsed(CDriverDoc& doc, const TIrP
   const CDriverDoc::EditScope edit(doc, "Import " + Utf8ToCp1252(name).value_or(name));
   Outcome outcome;
   outcome.warnings = parsed.messages;
-  const TIrImporter::Report report = TIrImporter(kind).Import(parsed.signals, doc.GetDriver(), file);
+  const TIrImporter::Report report = TIrImporter(kind).Import(parsed.entries, doc.GetDriver(), file);
   outcome.functions = report.imported;
   outcome.notes = report.notes;
   outcome.warnings.insert(outcome.warnings.end(), report.warnings.begin(), report.warnings.end());

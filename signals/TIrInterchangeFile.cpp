@@ -85,7 +85,7 @@ TIrInterchangeFile::Source TIrInterchangeFile::Read(const std::string& path, std
   } catch (const TIrFormatError& e) {
     throw Error(path + ":" + std::to_string(e.Line()) + ": " + e.Reason());
   }
-  if (source.parsed.signals.empty()) {
+  if (source.parsed.entries.empty()) {
     throw Error(path + ": holds no IR signal that could be read", source.parsed.messages);
   }
   return source;

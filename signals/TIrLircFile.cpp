@@ -122,7 +122,7 @@ class Reader {
       std::size_t from = 0;
       if (tokens[0] == "name") {
         if (tokens.size() < 2) m_in.Fail("\"name\" without a button name");
-        if (m_out.signals.size() + remote.codes.size() >= 10000) m_in.Fail("more than 10000 codes");
+        if (m_out.entries.size() + remote.codes.size() >= 10000) m_in.Fail("more than 10000 codes");
         TIrNamedSignal code;
         code.name = std::string(tokens[1]);
         code.line = m_in.Line();
@@ -170,7 +170,7 @@ class Reader {
         m_out.messages.push_back(m_in.Message(code.line, "\"" + code.name + "\": " + problem + "; code skipped"));
         continue;
       }
-      m_out.signals.push_back(std::move(code));
+      m_out.entries.push_back(std::move(code));
     }
   }
 

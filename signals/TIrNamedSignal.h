@@ -23,7 +23,7 @@ struct TIrNamedSignal {
 // What a parser read: the entries, and one message for each entry it had to
 // leave out or change ("tv.ir:12: unknown protocol 'XYZ'; entry skipped").
 struct TIrParsedFile {
-  std::vector<TIrNamedSignal> signals;
+  std::vector<TIrNamedSignal> entries;
   std::vector<std::string> messages;
 };
 

@@ -110,8 +110,8 @@ TIrParsedFile TIrProntoFile::Parse(std::string_view text, const std::string& fil
       entry.signal = TIrSignal{};
     }
     if (!entry.signal.Empty()) {
-      if (out.signals.size() >= 10000) in.Fail(codeLine, "more than 10000 codes");
-      out.signals.push_back(std::move(entry));
+      if (out.entries.size() >= 10000) in.Fail(codeLine, "more than 10000 codes");
+      out.entries.push_back(std::move(entry));
     }
     name.clear();
     words.clear();

@@ -140,7 +140,7 @@ TIrParsedFile TIrRawTextFile::Parse(std::string_view text, const std::string& fi
   for (std::size_t i = 0; i < read.size(); ++i) {
     if (!named[i]) read[i].name = unnamed > 1 ? base + " " + std::to_string(++number) : base;
   }
-  out.signals = std::move(read);
+  out.entries = std::move(read);
   return out;
 }
 

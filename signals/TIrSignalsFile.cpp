@@ -71,7 +71,7 @@ class Reader {
       const std::string value(TIrTextReader::Trim(line.substr(colon + 1)));
       if (key == "name") {
         if (entry) Finish(*entry);
-        if (m_out.signals.size() + m_skipped >= TIrSignalsFile::kMaxEntries) {
+        if (m_out.entries.size() + m_skipped >= TIrSignalsFile::kMaxEntries) {
           m_in.Fail("more than " + std::to_string(TIrSignalsFile::kMaxEntries) + " entries");
         }
         entry = Entry{m_in.Line(), value, {}};
@@ -130,7 +130,7 @@ class Reader {
     } else {
       return Skip(e, type->line, "type \"" + TIrTextReader::Quote(type->value) + "\" is neither parsed nor raw");
     }
-    m_out.signals.push_back(std::move(out));
+    m_out.entries.push_back(std::move(out));
   }
 
   bool ReadParsed(const Entry& e, TIrNamedSignal& out) {

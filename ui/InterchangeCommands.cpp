@@ -7,12 +7,7 @@
 #include "app/CConfigFiles.h"
 #include "app/IPrompt.h"
 #include "irmodel/CDriverDoc.h"
-// Qt's "signals" keyword is a macro; the parsed file's list of signals has
-// that name, so the macro is held back while the core header is read.
-#pragma push_macro("signals")
-#undef signals
 #include "signals/TIrInterchangeFile.h"
-#pragma pop_macro("signals")
 #include "ui/DriverDocument.h"
 #include "ui/FileDialog.h"
 #include "ui/InterchangeReportDlg.h"

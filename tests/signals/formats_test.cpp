@@ -30,15 +30,15 @@ TEST(SignalsFile, ReadsParsedAndRawEntries) {
       "protocol: necext\r\naddress: EE 87 00 00\r\ncommand: 5D A0 00 00\r\n#\r\nname: Vol up\r\ntype: raw\r\n"
       "frequency: 36000\r\nduty_cycle: 0.330000\r\ndata: 504 3432 502 483 500\r\n";
   const TIrParsedFile file = TIrSignalsFile::Parse(text, "tv.ir");
-  ASSERT_EQ(file.signals.size(), 2u);
+  ASSERT_EQ(file.entries.size(), 2u);
   EXPECT_TRUE(file.messages.empty());
-  const TIrNamedSignal& power = file.signals[0];
+  const TIrNamedSignal& power = file.entries[0];
   EXPECT_EQ(power.name, "Power");
   EXPECT_EQ(power.line, 5);
   ASSERT_TRUE(power.code);
   EXPECT_EQ(*power.code, (TIrCode{"NECext", 0x87EE, 0xA05D}));
   EXPECT_EQ(power.signal.once, TIrEncoder::Encode(*power.code).once);
-  const TIrNamedSignal& vol = file.signals[1];
+  const TIrNamedSignal& vol = file.entries[1];
   EXPECT_FALSE(vol.code);
   EXPECT_EQ(vol.signal.carrier_hz, 36000);
   EXPECT_TRUE(vol.signal.once.empty());
@@ -69,8 +69,8 @@ TEST(SignalsFile, SkipsEntriesItCannotSendAndCutsOversizedFields) {
       "command: 01 00 00 00\nname: B\nprotocol: NEC\nname: C\ntype: parsed\nprotocol: RC6\n"
       "address: FB 0E 00 00\ncommand: 08 00 00 00\n";
   const TIrParsedFile file = TIrSignalsFile::Parse(text, "tv.ir");
-  ASSERT_EQ(file.signals.size(), 1u);
-  EXPECT_EQ(*file.signals[0].code, (TIrCode{"RC6", 0xEFB, 8}));
+  ASSERT_EQ(file.entries.size(), 1u);
+  EXPECT_EQ(*file.entries[0].code, (TIrCode{"RC6", 0xEFB, 8}));
   ASSERT_EQ(file.messages.size(), 3u);
   EXPECT_EQ(file.messages[0], "tv.ir:5: \"A\": unknown protocol \"Teletext\"; entry skipped");
   EXPECT_EQ(file.messages[1], "tv.ir:8: \"B\": no \"type:\"; entry skipped");
@@ -115,12 +115,12 @@ TEST(Pronto, ReadsNamesCodesOverSeveralLinesAndUnnamedCodes) {
       "# remote\nPOWER\n0000 006D 0000 0002\n0010 0020 0010 0400\n\nMUTE: 0000 006D 0001 0000 0010 0400\n"
       "0000 006D 0001 0000 0011 0400\nEJECT\n5000 0073 0000 0001 0001 0002\n";
   const TIrParsedFile file = TIrProntoFile::Parse(text, "codes.txt");
-  ASSERT_EQ(file.signals.size(), 3u);
-  EXPECT_EQ(file.signals[0].name, "POWER");
-  EXPECT_EQ(file.signals[0].line, 3);
-  EXPECT_EQ(file.signals[0].signal.repeat.size(), 4u);
-  EXPECT_EQ(file.signals[1].name, "MUTE");
-  EXPECT_EQ(file.signals[2].name, "Signal 1");
+  ASSERT_EQ(file.entries.size(), 3u);
+  EXPECT_EQ(file.entries[0].name, "POWER");
+  EXPECT_EQ(file.entries[0].line, 3);
+  EXPECT_EQ(file.entries[0].signal.repeat.size(), 4u);
+  EXPECT_EQ(file.entries[1].name, "MUTE");
+  EXPECT_EQ(file.entries[2].name, "Signal 1");
   ASSERT_EQ(file.messages.size(), 1u);
   EXPECT_EQ(file.messages[0], "codes.txt:9: \"EJECT\": form 5000 is not the learned form 0000 or 0100; code skipped");
   EXPECT_EQ(ErrorOf(TIrFormat::Pronto, "X\n0000 006D 0001 0000 0010\n\n"),
@@ -138,15 +138,15 @@ TEST(Lirc, ReadsRawRemotesAndSkipsBitCodedOnes) {
       "      560 560\n    name KEY_MUTE 1000 1000 1000 30000\n  end raw_codes\nend remote\n"
       "begin remote\n  name  amp\n  bits 16\n  begin codes\n    KEY_1 0x01\n    KEY_2 0x02\n  end codes\nend remote\n";
   const TIrParsedFile file = TIrLircFile::Parse(text, "lircd.conf");
-  ASSERT_EQ(file.signals.size(), 2u);
-  const TIrSignal& power = file.signals[0].signal;
-  EXPECT_EQ(file.signals[0].name, "KEY_POWER");
+  ASSERT_EQ(file.entries.size(), 2u);
+  const TIrSignal& power = file.entries[0].signal;
+  EXPECT_EQ(file.entries[0].name, "KEY_POWER");
   EXPECT_EQ(power.carrier_hz, 36000);
   // The constant frame length leaves 100000 - 15180 us of pause.
   EXPECT_EQ(power.repeat, (std::vector<uint32_t>{9000, 4500, 560, 560, 560, 84820}));
   EXPECT_EQ(power.repeats, 2);
   // A code that ends with a space keeps it.
-  EXPECT_EQ(file.signals[1].signal.repeat, (std::vector<uint32_t>{1000, 1000, 1000, 30000}));
+  EXPECT_EQ(file.entries[1].signal.repeat, (std::vector<uint32_t>{1000, 1000, 1000, 30000}));
   ASSERT_EQ(file.messages.size(), 1u);
   EXPECT_EQ(file.messages[0],
             "lircd.conf:15: remote \"amp\": 2 codes described by bit timings skipped (only raw codes are read)");
@@ -171,9 +171,9 @@ TEST(Lirc, WritesOneRemotePerCarrierWithNamesLircCanRead) {
   EXPECT_NE(text.find("          name Sound_Effect\n                  500     600     700\n"), std::string::npos);
   ASSERT_EQ(notes.size(), 1u);
   const TIrParsedFile back = TIrLircFile::Parse(text, "out.conf");
-  ASSERT_EQ(back.signals.size(), 2u);
-  EXPECT_EQ(back.signals[0].signal.repeat, a.repeat);
-  EXPECT_EQ(back.signals[1].signal.carrier_hz, 36000);
+  ASSERT_EQ(back.entries.size(), 2u);
+  EXPECT_EQ(back.entries[0].signal.repeat, a.repeat);
+  EXPECT_EQ(back.entries[1].signal.carrier_hz, 36000);
 }
 
 TEST(RawText, ReadsSignsAlternationDumpsAndCarriers) {
@@ -182,18 +182,18 @@ TEST(RawText, ReadsSignsAlternationDumpsAndCarriers) {
       "name: B\ncarrier: 0\n1000 2000 3000\n"
       "name: C\npulse 500\nspace 700\npulse 500\n";
   const TIrParsedFile file = TIrRawTextFile::Parse(text, "dir/sony.raw");
-  ASSERT_EQ(file.signals.size(), 3u);
-  EXPECT_EQ(file.signals[0].name, "sony");
-  EXPECT_EQ(file.signals[0].signal.carrier_hz, 40000);
-  EXPECT_EQ(file.signals[0].signal.repeat, (std::vector<uint32_t>{2400, 600, 1200, 600, 600, 600, 1200, 25000}));
-  EXPECT_EQ(file.signals[1].signal.carrier_hz, 0);
-  EXPECT_EQ(file.signals[1].signal.repeat, (std::vector<uint32_t>{1000, 2000, 3000, kDefaultGapUs}));
-  EXPECT_EQ(file.signals[2].signal.carrier_hz, 40000);
-  EXPECT_EQ(file.signals[2].signal.repeat, (std::vector<uint32_t>{500, 700, 500, kDefaultGapUs}));
+  ASSERT_EQ(file.entries.size(), 3u);
+  EXPECT_EQ(file.entries[0].name, "sony");
+  EXPECT_EQ(file.entries[0].signal.carrier_hz, 40000);
+  EXPECT_EQ(file.entries[0].signal.repeat, (std::vector<uint32_t>{2400, 600, 1200, 600, 600, 600, 1200, 25000}));
+  EXPECT_EQ(file.entries[1].signal.carrier_hz, 0);
+  EXPECT_EQ(file.entries[1].signal.repeat, (std::vector<uint32_t>{1000, 2000, 3000, kDefaultGapUs}));
+  EXPECT_EQ(file.entries[2].signal.carrier_hz, 40000);
+  EXPECT_EQ(file.entries[2].signal.repeat, (std::vector<uint32_t>{500, 700, 500, kDefaultGapUs}));
   EXPECT_EQ(ErrorOf(TIrFormat::Raw, "+100 -x\n"), "f.txt:1: \"-x\" is not a duration in microseconds (at most 10000000)");
   EXPECT_EQ(ErrorOf(TIrFormat::Raw, "freq: 1\n"), "f.txt:1: unknown key \"freq\" (expected name: or carrier:)");
   std::vector<std::string> notes;
-  EXPECT_EQ(TIrRawTextFile::Write({file.signals[2]}, notes),
+  EXPECT_EQ(TIrRawTextFile::Write({file.entries[2]}, notes),
             "# Raw IR signals: name, carrier in Hz, then +mark -space durations in microseconds\n\nname: C\n"
             "carrier: 40000\n+500 -700 +500 -40000\n");
 }

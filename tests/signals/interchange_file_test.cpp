@@ -78,7 +78,7 @@ TEST_F(InterchangeFile, TheCorpusFileImportsAsOneEditWithItsNotes) {
   m_doc.SetEditRecorder([&edits](const CDriverEdit& edit) { edits.push_back(edit); });
   const File::Source source = File::Read(kRemotes);
   EXPECT_EQ(source.format, TIrFormat::Signals);
-  ASSERT_EQ(source.parsed.signals.size(), 10u);
+  ASSERT_EQ(source.parsed.entries.size(), 10u);
   const TIrInterchange::Outcome outcome = File::Import(m_doc, source);
   EXPECT_EQ(outcome.functions, 10);
   EXPECT_TRUE(outcome.warnings.empty());
@@ -101,7 +101,7 @@ TEST_F(InterchangeFile, EveryFailureNamesTheFileAndTheReason) {
   EXPECT_EQ(Failure([&] { File::Read(codes); }),
             codes + ": not a file Quillon can import (.ir, .pronto, .txt, .conf or .raw)");
   // The filter chosen in the dialog says what a name does not.
-  EXPECT_EQ(File::Read(codes, TIrFormat::Pronto).parsed.signals.size(), 1u);
+  EXPECT_EQ(File::Read(codes, TIrFormat::Pronto).parsed.entries.size(), 1u);
   EXPECT_EQ(Failure([&] { File::Read(Write("bad.ir", "Filetype: IR signals file\nVersion: 1\nname: A\ntype: raw\n"
                                                         "frequency: 38000\ndata: 9000 x\n")); }),
             Path("bad.ir") + ":6: data: \"x\" is not a duration in microseconds (at most 10000000)");
@@ -130,15 +130,15 @@ TEST_F(InterchangeFile, ExportWritesTheSelectionInTheFormatItsNameTells) {
     const TIrInterchange::Outcome outcome = File::Export(m_doc.GetDriver(), Path(name), chosen, "Sony");
     EXPECT_EQ(outcome.functions, 2);
     const File::Source back = File::Read(Path(name));
-    ASSERT_EQ(back.parsed.signals.size(), 2u);
+    ASSERT_EQ(back.parsed.entries.size(), 2u);
     EXPECT_EQ(File::ExportSummary(outcome, Path(name)).rfind(std::string("2 functions exported to ") + name + ".", 0),
               0u);
   }
   // The .ir file keeps the recognised function as its code.
   const File::Source ir = File::Read(Path("two.ir"));
-  ASSERT_TRUE(ir.parsed.signals[0].code.has_value());
-  EXPECT_EQ(ir.parsed.signals[0].code->protocol, "NEC");
-  EXPECT_FALSE(ir.parsed.signals[1].code.has_value());
+  ASSERT_TRUE(ir.parsed.entries[0].code.has_value());
+  EXPECT_EQ(ir.parsed.entries[0].code->protocol, "NEC");
+  EXPECT_FALSE(ir.parsed.entries[1].code.has_value());
 
   // Failures: no format in the name, nothing to export, a folder that is not there.
   EXPECT_EQ(Failure([&] { File::Export(m_doc.GetDriver(), Path("two.vir"), chosen, ""); }),

@@ -104,8 +104,8 @@ TEST(Interchange, RawIrEntriesSurviveDriverAndBack) {
     TIrInterchange::Outcome out;
     const std::string text = TIrInterchange::ExportText(file->doc.GetDriver(), TIrFormat::Signals, "", {false}, out);
     const TIrParsedFile back = TIrSignalsFile::Parse(text, "out.ir");
-    ASSERT_EQ(static_cast<int>(back.signals.size()), file->outcome.functions);
-    for (const TIrNamedSignal& e : back.signals) {
+    ASSERT_EQ(static_cast<int>(back.entries.size()), file->outcome.functions);
+    for (const TIrNamedSignal& e : back.entries) {
       const CorpusSignal* s = ById(e.name);
       ASSERT_NE(s, nullptr) << e.name;
       const std::vector<uint32_t> original = s->StoredPress();
@@ -137,7 +137,7 @@ TEST(Interchange, ParsedEntriesImportAsTheirProtocolAndExportAsCodes) {
     TIrInterchange::Outcome out;
     const TIrParsedFile back =
         TIrSignalsFile::Parse(TIrInterchange::ExportText(driver, TIrFormat::Signals, "", {true}, out), "out.ir");
-    for (const TIrNamedSignal& e : back.signals) {
+    for (const TIrNamedSignal& e : back.entries) {
       const CorpusSignal* s = ById(e.name);
       if (!s->parsed) continue;
       EXPECT_EQ(TIrDecoder::DecodeFunction(*driver.FindFunction(e.name)), TIrProtocol::Canonical(s->code)) << e.name;

@@ -16,9 +16,6 @@
 #include "ui/FunctionListModel.h"
 #include "ui/FunctionView.h"
 #include "ui/InterchangeReportDlg.h"
-// The parsed file's list is named "signals", as Qt's keyword macro is; this
-// file declares no Qt signals, so the macro goes.
-#undef signals
 #include "signals/TIrInterchangeFile.h"
 #include "signals/TIrProtocol.h"
 
@@ -240,11 +237,11 @@ TEST_F(InterchangeShellTest, ExportWritesTheSelectionOrTheWholeDriverAndReadsBac
   QtPrompt::ClearShown();
   EXPECT_EQ(Status(), "2 functions exported to picked.ir.");
   const TIrInterchangeFile::Source picked = TIrInterchangeFile::Read(DriverPath("picked.ir"));
-  ASSERT_EQ(picked.parsed.signals.size(), 2u);
-  EXPECT_EQ(picked.parsed.signals[0].name, "Up");
-  EXPECT_EQ(picked.parsed.signals[0].code, (TIrCode{"NEC", 62, 45}));
-  EXPECT_EQ(picked.parsed.signals[1].name, "MUTE");
-  EXPECT_EQ(picked.parsed.signals[1].code, (TIrCode{"RC5", 0, 13}));
+  ASSERT_EQ(picked.parsed.entries.size(), 2u);
+  EXPECT_EQ(picked.parsed.entries[0].name, "Up");
+  EXPECT_EQ(picked.parsed.entries[0].code, (TIrCode{"NEC", 62, 45}));
+  EXPECT_EQ(picked.parsed.entries[1].name, "MUTE");
+  EXPECT_EQ(picked.parsed.entries[1].code, (TIrCode{"RC5", 0, 13}));
 
   // All of them, as Pronto codes: every function once, and the export is no
   // edit of the driver.
@@ -253,8 +250,8 @@ TEST_F(InterchangeShellTest, ExportWritesTheSelectionOrTheWholeDriverAndReadsBac
   Trigger("actionFileExport");
   QtPrompt::ClearShown();
   const TIrInterchangeFile::Source all = TIrInterchangeFile::Read(DriverPath("all.pronto"));
-  ASSERT_EQ(all.parsed.signals.size(), 10u);
-  EXPECT_EQ(all.parsed.signals[9].name, "back");
+  ASSERT_EQ(all.parsed.entries.size(), 10u);
+  EXPECT_EQ(all.parsed.entries[9].name, "back");
   EXPECT_EQ(Action("actionEditUndo")->text(), QStringLiteral("&Undo Import remotes.ir"));
 
   // A name that gets its extension here is asked about when that file
