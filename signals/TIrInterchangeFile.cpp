@@ -98,7 +98,8 @@ TIrInterchange::Outcome TIrInterchangeFile::Import(CDriverDoc& doc, const Source
 std::string TIrInterchangeFile::ExportPath(const std::string& path, TIrFormat format) {
   const std::optional<TIrFormat> named = TIrFileFormat::FromPath(path);
   if (named && *named != TIrFormat::Driver) return path;
-  std::string_view patterns = Patterns(TIrFileFormat::Filter(format));  // "*.pronto *.txt": the first
+  const std::string filter = TIrFileFormat::Filter(format);  // the view below points into it
+  std::string_view patterns = Patterns(filter);                // "*.pronto *.txt": the first
   const std::size_t dot = patterns.find('.');
   const std::size_t end = patterns.find(' ');
   if (dot == std::string_view::npos) return path;
