@@ -23,28 +23,28 @@ std::string CDocManagerEx::GetTemplatePart(TemplatePart part) {
   return text.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
-CDocManagerEx::DialogSpec CDocManagerEx::OpenDialog(const std::string& driverFolder) {
-  DialogSpec spec;
-  spec.caption = "Open";
-  spec.folder = driverFolder;
-  spec.filters = GetTemplatePart(kFilterName) + ";;" + kAllFilesFilter;
-  spec.defaultSuffix = GetTemplatePart(kFilterExt).substr(1);
-  return spec;
+CDocManagerEx::FileDialogRequest CDocManagerEx::OpenDialog(const std::string& driverFolder) {
+  FileDialogRequest request;
+  request.caption = "Open";
+  request.folder = driverFolder;
+  request.filters = GetTemplatePart(kFilterName) + ";;" + kAllFilesFilter;
+  request.defaultSuffix = GetTemplatePart(kFilterExt).substr(1);
+  return request;
 }
 
-CDocManagerEx::DialogSpec CDocManagerEx::SaveDialog(const std::string& driverFolder, const std::string& title,
+CDocManagerEx::FileDialogRequest CDocManagerEx::SaveDialog(const std::string& driverFolder, const std::string& title,
                                                     const std::string& path) {
-  DialogSpec spec = OpenDialog(driverFolder);
-  spec.caption = "Save As";
+  FileDialogRequest request = OpenDialog(driverFolder);
+  request.caption = "Save As";
   if (!path.empty()) {
-    spec.fileName = path;
+    request.fileName = path;
     const std::size_t slash = path.rfind('/');
-    if (slash != std::string::npos) spec.folder = path.substr(0, slash + 1);
+    if (slash != std::string::npos) request.folder = path.substr(0, slash + 1);
   } else {
-    spec.fileName = WithDriverExtension(title);
+    request.fileName = WithDriverExtension(title);
   }
-  spec.note = SaveNote(driverFolder);
-  return spec;
+  request.note = SaveNote(driverFolder);
+  return request;
 }
 
 std::string CDocManagerEx::SaveNote(const std::string& driverFolder) {

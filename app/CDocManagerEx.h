@@ -23,7 +23,7 @@ class CDocManagerEx {
   // One part of the driver document template string ("" beyond its end).
   static std::string GetTemplatePart(TemplatePart part);
 
-  struct DialogSpec {
+  struct FileDialogRequest {
     std::string caption;
     std::string folder;       // where the dialog starts; "" for the current folder
     std::string fileName;     // the name proposed (save) or selected (open)
@@ -34,11 +34,11 @@ class CDocManagerEx {
 
   // The open dialog of drivers. DRIVERFOLDER is the program's driver folder
   // ("" when none is set).
-  static DialogSpec OpenDialog(const std::string& driverFolder);
+  static FileDialogRequest OpenDialog(const std::string& driverFolder);
   // The save dialog for a driver titled TITLE whose file is PATH ("" for a
   // driver never saved): a saved driver is proposed under its own path, a new
   // one as TITLE plus ".vir" in the driver folder.
-  static DialogSpec SaveDialog(const std::string& driverFolder, const std::string& title, const std::string& path);
+  static FileDialogRequest SaveDialog(const std::string& driverFolder, const std::string& title, const std::string& path);
   // "Note! The IR driver should be saved in the "<folder>" folder. ..." or ""
   // when no driver folder is set.
   static std::string SaveNote(const std::string& driverFolder);

@@ -65,6 +65,18 @@ namespace {
 constexpr const char* kWindowListProperty = "quillonWindowList";
 
 QString FromPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+
+// The file dialog's options for a driver open or save request.
+FileDialog::Options DialogOptions(const CDocManagerEx::FileDialogRequest& request) {
+  FileDialog::Options options;
+  options.caption = QString::fromStdString(request.caption);
+  options.folder = FromPath(request.folder);
+  options.fileName = FromPath(request.fileName);
+  options.filter = QString::fromStdString(request.filters);
+  options.note = FromPath(request.note);
+  options.defaultSuffix = QString::fromStdString(request.defaultSuffix);
+  return options;
+}
 std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 // A recent-file entry as the File menu shows it: "&1 ~/drivers/tv.vir".
@@ -645,16 +657,9 @@ bool CMainFrame::SaveModified(DriverDocument* document) {
 bool CMainFrame::SaveDocument(DriverDocument* document, bool askForName) {
   std::string path = document->Doc().GetPathName();
   if (askForName || path.empty()) {
-    const CDocManagerEx::DialogSpec spec =
+    const CDocManagerEx::FileDialogRequest request =
         CDocManagerEx::SaveDialog(m_app.GetDriverFolder(), document->Title().toStdString(), path);
-    FileDialog::Options options;
-    options.caption = QString::fromStdString(spec.caption);
-    options.folder = FromPath(spec.folder);
-    options.fileName = FromPath(spec.fileName);
-    options.filter = QString::fromStdString(spec.filters);
-    options.note = FromPath(spec.note);
-    options.defaultSuffix = QString::fromStdString(spec.defaultSuffix);
-    const QString chosen = FileDialog::GetSaveFileName(this, options);
+    const QString chosen = FileDialog::GetSaveFileName(this, DialogOptions(request));
     if (chosen.isEmpty()) return false;
     path = CDocManagerEx::WithDriverExtension(ToPath(QFileInfo(chosen).absoluteFilePath()));
   }
@@ -803,11 +808,10 @@ void CMainFrame::Message(const QString& text) {
 void CMainFrame::OnFileNew() { NewDriver(); }
 
 void CMainFrame::OnFileOpen() {
-  const CDocManagerEx::DialogSpec spec = CDocManagerEx::OpenDialog(m_app.GetDriverFolder());
-  FileDialog::Options options;
-  options.caption = QString::fromStdString(spec.caption);
-  options.folder = FromPath(spec.folder);
-  options.filter = QString::fromStdString(spec.filters);
+  const CDocManagerEx::FileDialogRequest request = CDocManagerEx::OpenDialog(m_app.GetDriverFolder());
+  // Several drivers can be chosen at once; no suffix is added to a name typed.
+  FileDialog::Options options = DialogOptions(request);
+  options.defaultSuffix.clear();
   const QStringList files = FileDialog::GetOpenFileNames(this, options);
   for (const QString& file : files) OpenDriver(ToPath(file));
 }

@@ -110,7 +110,7 @@ TEST_F(ShellTest, OpenEditSaveAsAndReopenThroughTheMenus) {
   const std::string copy = folder + "dvd-copy";  // the extension is added
   FileDialog::SetNextFileName(QString::fromStdString(copy));
   Trigger("actionFileSaveAs");
-  const CDocManagerEx::DialogSpec expected = CDocManagerEx::SaveDialog(folder, "dvd.vir", dvd);
+  const CDocManagerEx::FileDialogRequest expected = CDocManagerEx::SaveDialog(folder, "dvd.vir", dvd);
   EXPECT_EQ(FileDialog::LastOptions().note.toStdString(), expected.note);
   EXPECT_FALSE(FileDialog::LastOptions().note.isEmpty());
   EXPECT_EQ(FileDialog::LastOptions().fileName, QString::fromStdString(dvd));

@@ -2,7 +2,7 @@
 // capture settings as they come, through the entry the learn dialog and the
 // command-line tool use), must give exactly what it gave before the enhanced
 // analysis was added beside it: independent checks compare its results byte
-// for byte. The digests in tests/data/capture/specified_results.txt were
+// for byte. The digests in tests/data/capture/default_analysis_results.txt were
 // written by the analysis as it stood then, over the corpus (plain, cut
 // short, with dropouts and with leading noise, under three sets of capture
 // settings) and over synthesised protocol captures. Rewrite them
@@ -28,7 +28,7 @@ namespace {
 using namespace quillon;
 using namespace quillon::testing_support;
 
-const char* const kDigests = QUILLON_TEST_DATA_DIR "/capture/specified_results.txt";
+const char* const kDigests = QUILLON_TEST_DATA_DIR "/capture/default_analysis_results.txt";
 
 class Digest {
  public:
