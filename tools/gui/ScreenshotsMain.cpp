@@ -137,8 +137,10 @@ bool DeviceBarShot(quillon::ui::CMainFrame& frame, const QString& device, const 
   tcp->SetAddress(bytes[0].toUInt(), bytes[1].toUInt(),
                   bytes[2].toUInt(), bytes[3].toUInt());
   tcp->SetPort(parts[1].toInt());
-  frame.LinkCore().SetCurrentConnection(std::move(tcp));
-  frame.LinkCore().Connect();
+  frame.SetCurrentConnection(std::move(tcp), "");
+  QAction* connectAction = frame.findChild<QAction*>(QStringLiteral("actionConnect"));
+  if (!connectAction) return false;
+  connectAction->trigger();
   quillon::ui::CDlgToolBarQVX* bar = frame.DeviceBar();
   if (!WaitFor([&] { return !bar->ListedFileNames().empty(); }, 20000)) {
     std::fprintf(stderr, "quillon-screenshots: %s: the device listed no files\n", qPrintable(device));
