@@ -52,7 +52,12 @@ bool Search(const TIrCycleSignal& signal, const TIrLevels& levels, double longGa
     if (EncodedSize(1, c.header, c.body) > kMaxPairs && !first) break;
     TIrTableFit::Outcome outcome = TIrTableFit::Outcome::NoWindow;
     if (EncodedSize(1, c.header, c.body) <= kMaxPairs && c.header <= kMaxPairs && c.body <= kMaxPairs) {
-      outcome = fit.Fit(c.header, c.body, out);
+      // The first split's outcome names the failure, so its table may take
+      // every entry; the others need only what leaves the stored form
+      // within its size.
+      const int mostTimes = first ? TIrTableFit::kMaxTimes
+                                  : std::min(TIrTableFit::kMaxTimes, (kMaxPairs - EncodedSize(0, c.header, c.body)) / 2);
+      outcome = fit.Fit(c.header, c.body, mostTimes, out);
       if (outcome == TIrTableFit::Outcome::Fits &&
           EncodedSize(static_cast<int>(out.times.size()), c.header, c.body) <= kMaxPairs) {
         length = c.header + c.body;
