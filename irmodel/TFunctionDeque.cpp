@@ -1,5 +1,7 @@
 #include "irmodel/TFunctionDeque.h"
 
+#include <algorithm>
+
 namespace quillon {
 
 TFunctionDeque::TFunctionDeque() = default;
@@ -25,10 +27,8 @@ TQVXIrFunction* TFunctionDeque::At(int i) const {
 
 int TFunctionDeque::IndexOf(const TQVXIrFunction* function) const {
   if (function == nullptr) return -1;
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    if (items_[i].get() == function) return static_cast<int>(i);
-  }
-  return -1;
+  const auto it = std::find_if(items_.begin(), items_.end(), [function](const auto& f) { return f.get() == function; });
+  return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
 }
 
 std::unique_ptr<TQVXIrFunction> TFunctionDeque::TakeAt(int i) {

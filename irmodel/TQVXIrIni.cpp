@@ -20,7 +20,21 @@ std::string Printf(const char* format, int value) {
   return text;
 }
 
-std::string SubKey(int j, const char* suffix) { return "sub" + std::to_string(j) + "_" + suffix; }
+// The keys of sub-function J, "subJ_" and a suffix, built in one buffer
+// that each call reuses (a key lives until the next call).
+class SubKeys {
+ public:
+  explicit SubKeys(int j) : key_("sub" + std::to_string(j) + "_"), prefix_(key_.size()) {}
+  const std::string& operator()(const char* suffix) {
+    key_.resize(prefix_);
+    key_ += suffix;
+    return key_;
+  }
+
+ private:
+  std::string key_;
+  size_t prefix_;
+};
 
 std::string HexList(const uint16_t* values, size_t count) {
   std::string list;
@@ -88,13 +102,14 @@ bool SelectorFits(uint8_t selector, size_t timeCount) {
 // (no time texts, no time values or no selectors).
 std::unique_ptr<TQVXIrSubFunction> ImportSubFunction(const CMemINISection& section, int k, int j, ImportLog& log) {
   auto sub = std::make_unique<TQVXIrSubFunction>();
+  SubKeys key(j);
   uint8_t flags = 0;
-  if (section.GetInt(SubKey(j, "isx10"), 0) != 0) flags |= TQVXIrSubFunction::kX10;
-  if (section.GetInt(SubKey(j, "is_modulated"), 1) != 0) flags |= TQVXIrSubFunction::kModulated;
-  if (section.GetInt(SubKey(j, "is_inverted"), 0) != 0) flags |= TQVXIrSubFunction::kInverted;
+  if (section.GetInt(key("isx10"), 0) != 0) flags |= TQVXIrSubFunction::kX10;
+  if (section.GetInt(key("is_modulated"), 1) != 0) flags |= TQVXIrSubFunction::kModulated;
+  if (section.GetInt(key("is_inverted"), 0) != 0) flags |= TQVXIrSubFunction::kInverted;
   sub->SetFlags(flags);
 
-  const std::vector<int> dividers = ReadList(section, SubKey(j, "divider"), 16, log);
+  const std::vector<int> dividers = ReadList(section, key("divider"), 16, log);
   if (dividers.size() != 1) log.AddFor(kSubOfFcn, k, "Invalid timebase count");
   int divider = dividers.empty() ? 0 : dividers.front();
   if (divider < 0 || divider > 2200) {
@@ -102,17 +117,17 @@ std::unique_ptr<TQVXIrSubFunction> ImportSubFunction(const CMemINISection& secti
     divider = 100;
   }
   sub->SetDivider(static_cast<uint16_t>(divider));
-  sub->SetGranularity(static_cast<uint16_t>(section.GetInt(SubKey(j, "granularity"), 1)));
+  sub->SetGranularity(static_cast<uint16_t>(section.GetInt(key("granularity"), 1)));
 
-  int repeat = section.GetInt(SubKey(j, "repeat_count"), 4);
+  int repeat = section.GetInt(key("repeat_count"), 4);
   if (repeat < 0 || repeat > 15) {
     log.AddFor(kSubOfFcn, k, "bad repeat count");
     repeat = 4;
   }
 
-  const std::string timesText = section.GetString(SubKey(j, "times"), "");
-  const std::string headerText = section.GetString(SubKey(j, "header_selectors"), "");
-  const std::string bodyText = section.GetString(SubKey(j, "body_selectors"), "");
+  const std::string timesText = section.GetString(key("times"), "");
+  const std::string headerText = section.GetString(key("header_selectors"), "");
+  const std::string bodyText = section.GetString(key("body_selectors"), "");
   if (timesText.empty() || (headerText.empty() && bodyText.empty())) {
     log.AddFor(kSubOfFcn, k, "No Data");
     return nullptr;
@@ -202,18 +217,19 @@ bool TQVXIrIni::Export(const TQVXIr& driver, CMemINI& ini) {
     for (int s = 0; s < subCount; ++s) {
       const TQVXIrSubFunction* sub = function->GetSubFunction(s);
       if (sub == nullptr) continue;
-      section->SetString(SubKey(j, "isx10"), sub->IsX10() ? "1" : "0");
-      section->SetString(SubKey(j, "is_modulated"), sub->IsModulated() ? "1" : "0");
-      section->SetString(SubKey(j, "is_inverted"), sub->IsInverted() ? "1" : "0");
-      section->SetString(SubKey(j, "divider"), std::to_string(sub->GetDivider()));
-      section->SetString(SubKey(j, "granularity"), std::to_string(sub->GetGranularity()));
-      section->SetString(SubKey(j, "repeat_count"), std::to_string(sub->GetRepeatCount()));
-      section->SetString(SubKey(j, "times"), HexList(sub->GetTimes().data(), sub->GetTimes().size()));
+      SubKeys key(j);
+      section->SetString(key("isx10"), sub->IsX10() ? "1" : "0");
+      section->SetString(key("is_modulated"), sub->IsModulated() ? "1" : "0");
+      section->SetString(key("is_inverted"), sub->IsInverted() ? "1" : "0");
+      section->SetString(key("divider"), std::to_string(sub->GetDivider()));
+      section->SetString(key("granularity"), std::to_string(sub->GetGranularity()));
+      section->SetString(key("repeat_count"), std::to_string(sub->GetRepeatCount()));
+      section->SetString(key("times"), HexList(sub->GetTimes().data(), sub->GetTimes().size()));
       const auto& selectors = sub->GetSelectors();
       const size_t headerCount = std::min<size_t>(sub->GetHeaderCount(), selectors.size());
       const size_t bodyCount = std::min<size_t>(sub->GetBodyCount(), selectors.size() - headerCount);
-      section->SetString(SubKey(j, "header_selectors"), HexList(selectors.data(), headerCount));
-      section->SetString(SubKey(j, "body_selectors"), HexList(selectors.data() + headerCount, bodyCount));
+      section->SetString(key("header_selectors"), HexList(selectors.data(), headerCount));
+      section->SetString(key("body_selectors"), HexList(selectors.data() + headerCount, bodyCount));
       ++j;
     }
   }

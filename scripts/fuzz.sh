@@ -55,7 +55,9 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     -DQUILLON_BUILD_FUZZ=ON -DQUILLON_SANITIZE=address -DQUILLON_BUILD_TESTS=OFF -DQUILLON_BUILD_BENCH=OFF \
     "${launcher[@]}" || fail "$build: configuring the fuzz build failed"
 fi
-cmake --build "$build" --target quillon_fuzz -j "$jobs" ||
+# ccache hashes the command line, not the ignore list it names: a changed
+# list must still compile the libraries again.
+CCACHE_EXTRAFILES="$root/fuzz/coverage-ignore.txt" cmake --build "$build" --target quillon_fuzz -j "$jobs" ||
   fail "$build: building the fuzz targets failed (clang needs libclang-rt-14-dev for libFuzzer)"
 
 # Every fuzz/<name>_fuzz.cpp is a target.
