@@ -81,18 +81,14 @@ void TIrTableFit::LimitSelectors() const {
   std::sort(order.begin(), order.end(), [this](int a, int b) {
     return m_spans[static_cast<size_t>(a)].first < m_spans[static_cast<size_t>(b)].first;
   });
-  // The greedy count of PointsToStab over the spans of records before RECORDS.
+  // The spans of the records before RECORDS, in the order they end.
+  std::vector<std::pair<double, double>> prefix;
   auto fewest = [&](int records) {
-    int points = 0;
-    double point = -1.0;
+    prefix.clear();
     for (const int q : order) {
-      if (q >= records) continue;
-      const auto& [high, low] = m_spans[static_cast<size_t>(q)];
-      if (points > 0 && low <= point) continue;
-      if (++points > kMaxTimes) break;
-      point = high;
+      if (q < records) prefix.push_back(m_spans[static_cast<size_t>(q)]);
     }
-    return points;
+    return StabInOrder(prefix, kMaxTimes + 1);
   };
   int fits = 0;
   int fails = m_signal.Size() + 1;
@@ -175,9 +171,13 @@ void TIrTableFit::AddSpan(double low, double high) const {
 int TIrTableFit::PointsToStab(int limit) const {
   // Spans ending together are stabbed together whatever their order.
   std::sort(m_spans.begin(), m_spans.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  return StabInOrder(m_spans, limit);
+}
+
+int TIrTableFit::StabInOrder(const std::vector<std::pair<double, double>>& spans, int limit) {
   int points = 0;
   double point = -1.0;
-  for (const auto& [high, low] : m_spans) {
+  for (const auto& [high, low] : spans) {
     if (points > 0 && low <= point) continue;
     if (++points >= limit) break;
     point = high;

@@ -63,6 +63,8 @@ class TIrTableFit {
   int LeastValues(const std::vector<Window>& windows, const std::vector<std::pair<int, int>>& byLevel) const;
   void AddSpan(double low, double high) const;
   int PointsToStab(int limit) const;
+  // PointsToStab's count over SPANS, (high, low) in the order they end.
+  static int StabInOrder(const std::vector<std::pair<double, double>>& spans, int limit);
   void LimitSelectors() const;
 
   const TIrCycleSignal& m_signal;
